@@ -1,0 +1,223 @@
+// Windows: classes, creation and destruction, and the default window procedure.
+// The main window is an SDL window covering the desktop with the cursor hidden.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "platform/win32/sdl_window.h"
+#include "platform/win32/test_hooks.h"
+#include "platform/win32/window_registry.h"
+
+namespace {
+
+struct Registry {
+    std::recursive_mutex mutex;
+    std::map<std::string, WNDCLASSEXA> classes;
+    std::map<uintptr_t, std::unique_ptr<WindowRecord>> windows;
+    uintptr_t nextId = 0x10;
+    HWND foreground = nullptr;
+};
+
+Registry& TheRegistry() {
+    static auto* registry = new Registry();  // never destroyed: other threads may post at exit
+    return *registry;
+}
+
+std::atomic<bool> headlessWindows{false};
+
+SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return nullptr;
+    }
+    // X11 reports the window class to the window manager and to tools such as xdotool.
+    setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
+    SDL_Rect bounds{0, 0, 640, 480};
+    SDL_GetDisplayBounds(0, &bounds);
+    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
+                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (window != nullptr) {
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+    return window;
+}
+
+}  // namespace
+
+std::recursive_mutex& WindowRegistryMutex() { return TheRegistry().mutex; }
+
+WindowRecord* FindWindowRecord(HWND window, bool aliveOnly) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto it = registry.windows.find(reinterpret_cast<uintptr_t>(window));
+    if (it == registry.windows.end() || (aliveOnly && !it->second->alive)) {
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    for (auto& [id, record] : registry.windows) {
+        if (record->alive && record->sdlWindow != nullptr && SDL_GetWindowID(record->sdlWindow) == sdlWindowId) {
+            return record.get();
+        }
+    }
+    return nullptr;
+}
+
+WindowRecord* FirstWindowOfThisThread() {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    for (auto& [id, record] : registry.windows) {
+        if (record->alive && record->owner == std::this_thread::get_id()) {
+            return record.get();
+        }
+    }
+    return nullptr;
+}
+
+bool ThisThreadHasSdlWindows() {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    for (auto& [id, record] : registry.windows) {
+        if (record->alive && record->sdlWindow != nullptr && record->owner == std::this_thread::get_id()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SDL_Window* SdlWindowOf(HWND window) {
+    WindowRecord* record = FindWindowRecord(window);
+    return record != nullptr ? record->sdlWindow : nullptr;
+}
+
+void SetHeadlessWindowsForTesting(bool headless) { headlessWindows.store(headless); }
+
+ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
+    if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
+        return 0;
+    }
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto [it, inserted] = registry.classes.emplace(windowClass->lpszClassName, *windowClass);
+    if (!inserted) {
+        return 0;  // a class registered twice keeps its first registration, as on Windows
+    }
+    return static_cast<ATOM>(0xC000 + registry.classes.size());
+}
+
+HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWORD /*style*/, int /*x*/,
+                     int /*y*/, int /*width*/, int /*height*/, HWND /*parent*/, HMENU /*menu*/,
+                     HINSTANCE /*instance*/, LPVOID /*param*/) {
+    Registry& registry = TheRegistry();
+    WNDPROC procedure = nullptr;
+    {
+        std::lock_guard lock(registry.mutex);
+        auto it = className != nullptr ? registry.classes.find(className) : registry.classes.end();
+        if (it == registry.classes.end()) {
+            return nullptr;
+        }
+        procedure = it->second.lpfnWndProc;
+    }
+    SDL_Window* sdlWindow = nullptr;
+    if (!headlessWindows.load()) {
+        sdlWindow = CreateSdlWindow(className, windowName);
+        if (sdlWindow == nullptr) {
+            return nullptr;
+        }
+    }
+    auto record = std::make_unique<WindowRecord>();
+    record->procedure = procedure;
+    record->className = className;
+    record->sdlWindow = sdlWindow;
+    record->owner = std::this_thread::get_id();
+    HWND handle = nullptr;
+    {
+        std::lock_guard lock(registry.mutex);
+        uintptr_t id = registry.nextId++;
+        handle = reinterpret_cast<HWND>(id);
+        record->handle = handle;
+        registry.windows.emplace(id, std::move(record));
+    }
+    // WM_CREATE reaches the procedure before the handle is returned.
+    if (procedure(handle, WM_CREATE, 0, 0) == -1) {
+        DestroyWindow(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
+BOOL ShowWindow(HWND window, int /*command*/) {
+    WindowRecord* record = FindWindowRecord(window);
+    if (record == nullptr) {
+        return FALSE;
+    }
+    if (record->sdlWindow != nullptr) {
+        SDL_ShowWindow(record->sdlWindow);
+        SDL_RaiseWindow(record->sdlWindow);
+    }
+    std::lock_guard lock(TheRegistry().mutex);
+    TheRegistry().foreground = window;
+    return FALSE;  // the window was hidden before
+}
+
+// The program paints nothing through WM_PAINT: everything reaches the screen by Flip.
+BOOL UpdateWindow(HWND window) { return FindWindowRecord(window) != nullptr ? TRUE : FALSE; }
+
+BOOL IsWindow(HWND window) { return FindWindowRecord(window) != nullptr ? TRUE : FALSE; }
+
+BOOL DestroyWindow(HWND window) {
+    WindowRecord* record = FindWindowRecord(window);
+    if (record == nullptr) {
+        return FALSE;
+    }
+    record->procedure(window, WM_DESTROY, 0, 0);
+    SDL_Window* sdlWindow = nullptr;
+    std::thread::id owner;
+    {
+        std::lock_guard lock(TheRegistry().mutex);
+        record->alive = false;
+        record->timers.clear();
+        sdlWindow = record->sdlWindow;
+        record->sdlWindow = nullptr;
+        owner = record->owner;
+        if (TheRegistry().foreground == window) {
+            TheRegistry().foreground = nullptr;
+        }
+    }
+    if (sdlWindow != nullptr) {
+        SDL_DestroyWindow(sdlWindow);
+    }
+    DiscardMessagesFor(window, owner);
+    return TRUE;
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+    switch (message) {
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_SETCURSOR:
+            // The class cursor is none: the cursor stays as it is.
+            return FALSE;
+        default:
+            return 0;
+    }
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_ShowCursor(cursor == nullptr ? SDL_DISABLE : SDL_ENABLE);
+    }
+    return nullptr;
+}
+
+HWND GetForegroundWindow() {
+    std::lock_guard lock(TheRegistry().mutex);
+    return TheRegistry().foreground;
+}
