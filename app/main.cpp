@@ -1,0 +1,5 @@
+// The intro executable: the stand-in's process entry runs WinMain.
+#include "app/win_main.h"
+#include "platform/win32/program_entry.h"
+
+int main() { return RunWinMain(WinMain); }
