@@ -5,6 +5,7 @@
 
 using MMRESULT = UINT;
 constexpr MMRESULT TIMERR_NOERROR = 0;
+constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT TIMERR_NOCANDO = 97;
 constexpr UINT TIME_ONESHOT = 0x0000;
 constexpr UINT TIME_PERIODIC = 0x0001;
@@ -24,7 +25,9 @@ void SetTimeSourceForTesting(TimeSourceFunction source);
 using LPTIMECALLBACK = void (*)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1,
                                 DWORD_PTR reserved2);
 
+// The periods a timer accepts: 1 to 65535 ms.
 MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size);
+// Each timeEndPeriod must match an earlier timeBeginPeriod of the same period.
 MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
 // Calls back every delay ms on one timer thread; callbacks never overlap and

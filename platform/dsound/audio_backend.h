@@ -1,0 +1,28 @@
+// Platform-internal: the audio output device behind a DirectSound object.
+// The SDL2 backend plays to the default device; the memory backend lets a
+// test pull mixed frames by hand; the unavailable backend is a PC without a
+// sound card.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// Fills `frames` interleaved stereo 16-bit frames. Called on the device's
+// own thread (SDL) or on the thread of PullMemoryAudio.
+using AudioPullFunction = void (*)(void* user, int16_t* stereo, size_t frames);
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;  // after it returns, pull is never called again
+};
+
+// Opens the output at `rate` Hz, 16-bit stereo; null when there is no device.
+std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, void* user);
+
+enum class AudioBackendKind { Sdl, Memory, Unavailable };
+void SelectAudioBackendForTesting(AudioBackendKind kind);
+
+// Memory backend: mixes `frames` frames of the open output into `stereo`.
+// Returns the frames written: 0 when no memory output is open.
+size_t PullMemoryAudio(int16_t* stereo, size_t frames);
