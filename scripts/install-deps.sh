@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the intro and its tests need, when any is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  libsdl2-dev libmikmod-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
+  xvfb xdotool x11-apps libx11-dev libxfixes-dev python3 imagemagick
+  openmpt123 xmp sox
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"

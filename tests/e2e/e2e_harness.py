@@ -1,0 +1,195 @@
+"""Helpers for the end-to-end tests: a private Xvfb, the intro process, key
+presses through xdotool, and screenshots read from xwd files."""
+
+import argparse
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+
+TITLE = "Vorlix - Trelk Intro"
+CLASS_NAME = "TestClass01"
+
+
+def parse_args():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--intro", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    shutil.rmtree(args.work, ignore_errors=True)
+    os.makedirs(args.work)
+    return args
+
+
+def fail(message):
+    print("FAIL: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+    print("ok: " + message)
+
+
+class XServer:
+    """Xvfb at 640 x 480 x 24 on the first free display number."""
+
+    def __init__(self, width=640, height=480):
+        # -displayfd lets the server pick a free display, so tests can run side by side.
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                fail("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+
+    def env(self, **extra):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.display
+        env.pop("WAYLAND_DISPLAY", None)
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        env.update(extra)
+        return env
+
+    def xdotool(self, *arguments):
+        result = subprocess.run(["xdotool"] + list(arguments), env=self.env(), capture_output=True, text=True)
+        return result.stdout.strip()
+
+    def screenshot(self, path):
+        subprocess.run(["xwd", "-root", "-silent", "-out", path], env=self.env(), check=True)
+        return Image.from_xwd(path)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+class Intro:
+    """The intro running under an X server, in its own working directory."""
+
+    def __init__(self, server, intro, work, **env):
+        self.server = server
+        self.work = work
+        self.stdout = open(os.path.join(work, "stdout.txt"), "w")
+        self.stderr_path = os.path.join(work, "stderr.txt")
+        self.stderr = open(self.stderr_path, "w")
+        self.started = time.time()
+        self.process = subprocess.Popen([intro], cwd=work, env=server.env(**env),
+                                        stdout=self.stdout, stderr=self.stderr)
+
+    def wait_window(self, timeout=10.0):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.server.xdotool("search", "--name", "^" + TITLE + "$").split()
+            if found:
+                return found[0]
+            if self.process.poll() is not None:
+                fail("the intro ended before its window appeared (exit %d)" % self.process.returncode)
+            time.sleep(0.05)
+        fail("no window titled %r within %.0f s" % (TITLE, timeout))
+
+    def key(self, name):
+        self.server.xdotool("key", name)
+        return time.time()
+
+    def wait_exit(self, timeout):
+        """Exit code and seconds until the process ended; kills it after timeout."""
+        start = time.time()
+        try:
+            code = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait()
+            fail("the intro did not end within %.1f s" % timeout)
+        return code, time.time() - start
+
+    def stderr_text(self):
+        self.stderr.flush()
+        with open(self.stderr_path) as f:
+            return f.read()
+
+    def log_lines(self):
+        path = os.path.join(self.work, "debug.log")
+        if not os.path.exists(path):
+            return []
+        with open(path) as f:
+            return f.read().splitlines()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class Image:
+    """An RGB picture with pixel access, read from an xwd dump (ZPixmap, 24/32 bits)."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    @staticmethod
+    def from_xwd(path):
+        with open(path, "rb") as f:
+            data = f.read()
+        fields = struct.unpack(">25I", data[:100])
+        header_size, width, height = fields[0], fields[4], fields[5]
+        byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
+        red_mask, green_mask, blue_mask, ncolors = fields[14], fields[15], fields[16], fields[19]
+        if bits_per_pixel != 32:
+            fail("unexpected xwd format: %d bits per pixel" % bits_per_pixel)
+        offset = header_size + 12 * ncolors
+        fmt = "<" if byte_order == 0 else ">"
+        rgb = bytearray(width * height * 3)
+        shifts = [(mask, (mask & -mask).bit_length() - 1) for mask in (red_mask, green_mask, blue_mask)]
+        for y in range(height):
+            row = struct.unpack_from(fmt + "%dI" % width, data, offset + y * bytes_per_line)
+            base = y * width * 3
+            for x, pixel in enumerate(row):
+                for c, (mask, shift) in enumerate(shifts):
+                    rgb[base + 3 * x + c] = (pixel & mask) >> shift
+        return Image(width, height, rgb)
+
+    @staticmethod
+    def from_file(path):
+        """Any picture ImageMagick reads, as RGB."""
+        size = subprocess.run(["identify", "-format", "%w %h", path + "[0]"], capture_output=True, text=True,
+                              check=True).stdout.split()
+        raw = subprocess.run(["convert", path + "[0]", "rgb:-"], capture_output=True, check=True).stdout
+        return Image(int(size[0]), int(size[1]), bytearray(raw))
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def region(self, x0, y0, x1, y1):
+        """Pixels of the half-open rectangle [x0, x1) x [y0, y1)."""
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                yield x, y, self.pixel(x, y)
+
+    def save_ppm(self, path):
+        with open(path, "wb") as f:
+            f.write(b"P6\n%d %d\n255\n" % (self.width, self.height))
+            f.write(bytes(self.rgb))
