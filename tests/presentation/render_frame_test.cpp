@@ -37,6 +37,7 @@ protected:
         display.primarySurface = &front;
         display.device = &device;
         display.viewportHolder.viewport = &viewport;
+        display.pixelFormat = DescribePixelFormat(0xF800, 0x07E0, 0x001F);
         pictureSurface = &picture;
         pictureRect = RECT{0, 0, 520, 406};
         panelSurface = &panel;
