@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-# unit and end-to-end tests (default and address/UB sanitizers), the music and
-# unit tests under the thread sanitizer, and a short run of every fuzz target.
+# unit and end-to-end tests (plain and under the address and undefined-behaviour
+# sanitizers), the unit tests under the thread sanitizer, and a short run of
+# every fuzz target (FUZZ_SECONDS each, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-60}
 
-echo "== default: build, unit and end-to-end tests"
+section() { printf '\n== %s\n' "$*"; }
+
+section "default: build, unit and end-to-end tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 
-echo "== asan: address and undefined-behaviour sanitizers"
+section "asan: address and undefined-behaviour sanitizers, leak checking on"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 ctest --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --preset asan -j "$jobs"
 
-if [ -f scripts/test-extra.sh ]; then
-  FUZZ_SECONDS=$FUZZ_SECONDS scripts/test-extra.sh
-fi
-echo "== all tests passed"
+section "tsan: unit tests"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --preset tsan -j "$jobs" -L "unit|tsan"
+
+section "fuzz: ${fuzz_seconds} s per target"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+scripts/run-fuzzers.sh build/fuzz "$fuzz_seconds"
+
+section "all tests passed"
