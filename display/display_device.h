@@ -47,6 +47,10 @@ public:
     void ReleaseDisplay();
     void AnalysePixelFormat();
 
+    // The parts of CreateDisplay: the flipping chain, then z-buffer, device and viewport.
+    HRESULT CreateSurfaces();
+    HRESULT CreateDevice();
+
     DriverRecord drivers[MAX_DRIVERS] = {};
     uint8_t driverCount = 0;
     uint8_t chosenDriver = 0;
@@ -62,4 +66,7 @@ public:
     IDirect3D3* direct3D = nullptr;
     IDirect3DDevice3* device = nullptr;
     PixelFormatInfo pixelFormat;
+    // The reference CreateDisplay takes on backBuffer for the device's sake;
+    // given back by ReleaseDisplay so that the flipping chain is freed.
+    bool backBufferHeld = false;
 };

@@ -28,3 +28,7 @@ PixelFormatInfo DescribePixelFormat(uint32_t redMask, uint32_t greenMask, uint32
 
 // 8-bit red, green, blue to one 16-bit pixel of the described layout.
 uint16_t PackColor(const PixelFormatInfo& format, uint8_t r, uint8_t g, uint8_t b);
+
+// Writes the three "debug.log" lines that record the analysis: bit counts,
+// divisors, and pure blue packed channel by channel.
+void LogPixelFormat(const PixelFormatInfo& format);
