@@ -76,7 +76,7 @@ std::vector<int16_t> Quantise(const std::vector<int64_t>& signal, int peakPermil
   for (size_t i = 0; i < signal.size(); ++i) {
     // v * target / (largest * 1000), rounded half away from zero; v * target stays below 2^63.
     const int64_t numerator = (signal[i] >> 8) * target;
-    const int64_t denominator = (largest >> 8 | 1) * 1000;
+    const int64_t denominator = std::max<int64_t>(largest >> 8, 1) * 1000;
     const int64_t half = denominator / 2;
     const int64_t value = numerator >= 0 ? (numerator + half) / denominator : (numerator - half) / denominator;
     out[i] = static_cast<int16_t>(std::clamp<int64_t>(value, -fullScale, fullScale));

@@ -14,7 +14,7 @@ inline constexpr int64_t Q30_ONE = int64_t{1} << 30;
 inline constexpr uint32_t QUARTER_TURN = 0x40000000u;
 
 // Sine of a phase (2^32 per turn) in Q30, from a 4096-entry table built with
-// an integer Taylor series and interpolated linearly. Error below 2e-7.
+// an integer Taylor series and interpolated linearly. Error below 3e-7.
 int32_t SineQ30(uint32_t phase);
 
 // Cosine, the sine a quarter turn ahead.
