@@ -4,7 +4,7 @@
 // otherwise. Also compiled into a unit test that replays generated inputs.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <new>
 
 #include "platform/win32/resource_table.h"
 #include "scene/mesh_loader.h"
@@ -55,12 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           static_cast<uint32_t>(size)};
     InstallResourceTable(&entry, 1);
 
-    auto scene = std::make_unique<Scene>();
+    // One block reused for a fresh scene per input: a large allocation each
+    // time would cost more than the reading.
+    alignas(Scene) static unsigned char storage[sizeof(Scene)];
+    Scene* scene = new (storage) Scene();
     MeshLoader loader;
     const int result = loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
     Require(result == MESH_LOADED || result == MESH_NOT_3DS);
     Require(loader.walkCursor.position <= size);
     CheckScene(*scene);
+    scene->~Scene();
 
     InstallResourceTable(nullptr, 0);
     return 0;
