@@ -95,8 +95,11 @@ void NarrowSpan(const Edge& edge, int64_t value, int64_t& first, int64_t& last) 
     }
 }
 
-int32_t Fixed(float value) { return static_cast<int32_t>(value); }
-uint32_t Channel(int32_t value) { return static_cast<uint32_t>(std::clamp(value >> 16, 0, 255)); }
+// Colours step as 8.16 fixed point in 64 bits: a sliver's steep gradient cannot overflow.
+int64_t Fixed(float value, float limit) { return static_cast<int64_t>(std::clamp(value, -limit, limit)); }
+constexpr float CHANNEL_LIMIT = 256.0f * 65536.0f;
+constexpr float STEP_LIMIT = 4294967296.0f;
+uint32_t Channel(int64_t value) { return static_cast<uint32_t>(std::clamp<int64_t>(value >> 16, 0, 255)); }
 
 template <class Interpolants>
 void Fill(const RasterTarget& target, const Setup& s) {
@@ -118,12 +121,12 @@ void Fill(const RasterTarget& target, const Setup& s) {
         uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.pitch;
         uint16_t* depthRow = Interpolants::kDepth ? target.depth + static_cast<ptrdiff_t>(y) * target.pitch : nullptr;
         float z = s.z.origin + s.z.dx * fx + s.z.dy * fy;
-        int32_t channel[3] = {};
-        int32_t step[3] = {};
+        int64_t channel[3] = {};
+        int64_t step[3] = {};
         if constexpr (Interpolants::kColour) {
             for (int c = 0; c < 3; ++c) {
-                channel[c] = Fixed(s.colour[c].origin + s.colour[c].dx * fx + s.colour[c].dy * fy);
-                step[c] = Fixed(s.colour[c].dx);
+                channel[c] = Fixed(s.colour[c].origin + s.colour[c].dx * fx + s.colour[c].dy * fy, CHANNEL_LIMIT);
+                step[c] = Fixed(s.colour[c].dx, STEP_LIMIT);
             }
         }
         for (int x = xFirst; x <= xLast; ++x) {
@@ -135,7 +138,7 @@ void Fill(const RasterTarget& target, const Setup& s) {
                 channel[2] += step[2];
             }
             if constexpr (Interpolants::kDepth) {
-                const uint16_t depth = static_cast<uint16_t>(std::clamp(static_cast<int32_t>(z), 0, 65535));
+                const auto depth = static_cast<uint16_t>(std::min(65535.0f, std::max(0.0f, z)));
                 z += s.z.dx;
                 if (depth > depthRow[x]) {
                     continue;
@@ -145,6 +148,13 @@ void Fill(const RasterTarget& target, const Setup& s) {
             colourRow[x] = pixel;
         }
     }
+}
+
+// Corners far outside any target, or not numbers at all, are refused.
+bool Usable(const ScreenVertex& v) {
+    constexpr float LIMIT = 1048576.0f;
+    return std::fabs(v.x) < LIMIT && std::fabs(v.y) < LIMIT && std::isfinite(v.z) && std::isfinite(v.r) &&
+           std::isfinite(v.g) && std::isfinite(v.b);
 }
 
 }  // namespace
@@ -161,6 +171,9 @@ ColourLayout LayoutOf(const DDPIXELFORMAT& format) {
 }
 
 bool IsCulled(DWORD cullMode, const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+    if (!Usable(v0) || !Usable(v1) || !Usable(v2)) {
+        return true;
+    }
     const int64_t x0 = std::llround(v0.x * SUBPIXELS);
     const int64_t y0 = std::llround(v0.y * SUBPIXELS);
     const int64_t area = (std::llround(v1.x * SUBPIXELS) - x0) * (std::llround(v2.y * SUBPIXELS) - y0) -
@@ -170,6 +183,9 @@ bool IsCulled(DWORD cullMode, const ScreenVertex& v0, const ScreenVertex& v1, co
 
 bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const ScreenVertex& v1In,
                   const ScreenVertex& v2In) {
+    if (!Usable(v0) || !Usable(v1In) || !Usable(v2In)) {
+        return false;
+    }
     const ScreenVertex* a = &v0;
     const ScreenVertex* b = &v1In;
     const ScreenVertex* c = &v2In;
@@ -223,9 +239,9 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
         depth ? Fill<DepthAndColour>(target, s) : Fill<ColourOnly>(target, s);
     } else {
         // Flat shading takes the first corner as given, before any reordering.
-        s.flatColour = PackRgb(target.layout, Channel(Fixed(v0.r * COLOUR_ONE + 32768.0f)),
-                               Channel(Fixed(v0.g * COLOUR_ONE + 32768.0f)),
-                               Channel(Fixed(v0.b * COLOUR_ONE + 32768.0f)));
+        s.flatColour = PackRgb(target.layout, Channel(Fixed(v0.r * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)),
+                               Channel(Fixed(v0.g * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)),
+                               Channel(Fixed(v0.b * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)));
         depth ? Fill<DepthOnly>(target, s) : Fill<NeitherDepthNorColour>(target, s);
     }
     return true;

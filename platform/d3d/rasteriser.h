@@ -45,7 +45,7 @@ bool IsCulled(DWORD cullMode, const ScreenVertex& v0, const ScreenVertex& v1, co
 
 // Culls by winding (A = (x1-x0)(y2-y0) - (x2-x0)(y1-y0), y down: D3DCULL_CCW
 // drops A < 0, D3DCULL_CW drops A > 0, A = 0 is never drawn) and fills the
-// rest. Corners must lie within a few thousand pixels of the target.
+// rest. Corners further than 2^20 pixels out, or not finite, are refused.
 // Returns false when the triangle was culled.
 bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const ScreenVertex& v1,
                   const ScreenVertex& v2);
