@@ -19,10 +19,12 @@ MusicParams musicParams{};
 MikMod_player_t libraryTick = Player_HandleTick;
 std::once_flag registration;
 
+}  // namespace
+
 // The library appends to its lists, so the preferred entries come first: our
 // driver before the silent one; loaders S3M, MOD, XM. Only once per process:
 // a loader registered twice would point at itself.
-void RegisterLibraryParts() {
+void RegisterMusicLibraryParts() {
     std::call_once(registration, [] {
         MikMod_RegisterDriver(&DirectSoundDriver);
         MikMod_RegisterDriver(&drv_nos);
@@ -35,6 +37,8 @@ void RegisterLibraryParts() {
         libraryTick = previous;
     }
 }
+
+namespace {
 
 void ReportLoadError() {
     // A missing resource leaves no library error: the line then has no text.
@@ -70,7 +74,7 @@ DWORD MusicThreadMain(LPVOID params) {
     md_mode = MODE_16BIT_STEREO;  // the library mixes nothing itself
     md_device = 0;                // the first driver that is present
     // This library version has no DMA buffer-size setting.
-    RegisterLibraryParts();
+    RegisterMusicLibraryParts();
     MikMod_InitThreads();
     if (MikMod_Init("") != 0) {
         return 0;

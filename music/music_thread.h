@@ -36,6 +36,10 @@ int StartMusic(int extendedSpeed, uint32_t moduleSize, const char* resourceName,
 // The thread entry; `params` points to a MusicParams. Always 0.
 DWORD MusicThreadMain(LPVOID params);
 
+// Registers our driver, the silent driver, the XM, MOD and S3M loaders (once
+// per process) and MusicTick as the player callback. Music thread.
+void RegisterMusicLibraryParts();
+
 // The player callback: one tick of the song, then the driver tempo follows
 // the module's. Called by the output driver's timer event with the module
 // library locked.
