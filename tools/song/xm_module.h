@@ -12,10 +12,8 @@ inline constexpr uint8_t NOTE_KEY_OFF = 97;
 
 // Effect numbers used by the score.
 inline constexpr uint8_t FX_ARPEGGIO = 0x0;
-inline constexpr uint8_t FX_PORTA_UP = 0x1;
 inline constexpr uint8_t FX_VIBRATO = 0x4;
 inline constexpr uint8_t FX_POSITION_JUMP = 0xB;
-inline constexpr uint8_t FX_EXTENDED = 0xE;
 
 // Volume column value that sets the volume (0..64).
 inline constexpr uint8_t VolumeColumn(int volume) { return static_cast<uint8_t>(0x10 + volume); }
