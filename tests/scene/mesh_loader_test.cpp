@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -109,6 +110,27 @@ TEST_F(MeshLoaderTest, FileShapedLikeTheEmbeddedMesh) {
             ASSERT_EQ(object.vertices[3 * i + k].x, p.x);
             ASSERT_EQ(object.vertices[3 * i + k].z, p.z);
         }
+    }
+    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+}
+
+TEST_F(MeshLoaderTest, TheProgramsOwnMeshAsset) {
+    std::ifstream file(MESH_ASSET_PATH, std::ios::binary);
+    if (!file) {
+        GTEST_SKIP() << "no mesh asset in this tree";
+    }
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(Load(bytes), MESH_LOADED);
+    ASSERT_EQ(scene->objectCount, 1);
+    EXPECT_EQ(scene->lightCount, 0);
+    const SceneObject& object = scene->objects[0];
+    EXPECT_STREQ(object.name, "DEFAULT   ");
+    EXPECT_EQ(object.positionCount, 64u);
+    EXPECT_EQ(object.faceCount, 124u);
+    EXPECT_EQ(object.vertexCount, 372u);
+    for (uint32_t i = 0; i < object.positionCount; ++i) {
+        EXPECT_GE(object.positions[i].y, 0.40f);
+        EXPECT_LE(object.positions[i].y, 0.74f);
     }
     EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
 }
