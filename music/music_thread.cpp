@@ -11,7 +11,10 @@ std::atomic<bool> RepeatSong{false};
 namespace {
 
 constexpr UWORD MIX_FREQUENCY = 44100;
-constexpr UWORD MODE_16BIT_STEREO = DMODE_16BITS | DMODE_STEREO;
+// Software mixing is asked for only so that the silent fallback driver has
+// voices to play on (it has no others and would crash without them); our
+// driver declines it in its Init and mixes nothing on the processor.
+constexpr UWORD MODE_16BIT_STEREO = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
 constexpr DWORD POLL_MS = 10;
 
 MusicParams musicParams{};
@@ -71,7 +74,7 @@ void MusicTick() {
 DWORD MusicThreadMain(LPVOID params) {
     const MusicParams& music = *static_cast<const MusicParams*>(params);
     md_mixfreq = MIX_FREQUENCY;
-    md_mode = MODE_16BIT_STEREO;  // the library mixes nothing itself
+    md_mode = MODE_16BIT_STEREO;
     md_device = 0;                // the first driver that is present
     // This library version has no DMA buffer-size setting.
     RegisterMusicLibraryParts();

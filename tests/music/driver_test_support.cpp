@@ -9,24 +9,35 @@ void SL_Exit(SAMPLOAD* loader);
 }
 
 UINT FakeTimer::SetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags) {
+    std::lock_guard lock(mutex);
     UINT id = nextId++;
     events[id] = Event{delay, resolution, callback, user, flags};
     return id;
 }
 
 MMRESULT FakeTimer::KillEvent(UINT timerId) {
+    std::lock_guard lock(mutex);
     killed.push_back(timerId);
     return events.erase(timerId) == 1 ? TIMERR_NOERROR : MMSYSERR_INVALPARAM;
 }
 
 void FakeTimer::Fire(UINT timerId) {
-    auto found = events.find(timerId);
-    ASSERT_NE(found, events.end());
-    Event event = found->second;
+    Event event{};
+    {
+        std::lock_guard lock(mutex);
+        auto found = events.find(timerId);
+        if (found == events.end()) {
+            return;  // killed: a real timer would not call it either
+        }
+        event = found->second;
+    }
     event.callback(timerId, 0, event.user, 0, 0);
 }
 
-UINT FakeTimer::LiveId() const { return events.size() == 1 ? events.begin()->first : 0; }
+UINT FakeTimer::LiveId() const {
+    std::lock_guard lock(mutex);
+    return LiveIdLocked();
+}
 
 SWORD LoadSample(const SampleSpec& spec) {
     std::vector<uint8_t> file;

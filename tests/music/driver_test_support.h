@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "music/output_driver_state.h"
 #include "platform/mmsystem/timer_seam.h"
 #include "tests/music/fake_direct_sound.h"
 
+// Thread-safe: the driver may program it from the music thread while the
+// test fires it.
 class FakeTimer final : public MultimediaTimerForTesting {
 public:
     struct Event {
@@ -25,11 +28,18 @@ public:
     // Calls the live event's callback once, as the timer thread would.
     void Fire(UINT timerId);
     UINT LiveId() const;  // the one live event, 0 if none
-    const Event& Live() const { return events.at(LiveId()); }
+    Event Live() const {
+        std::lock_guard lock(mutex);
+        return events.at(LiveIdLocked());
+    }
 
+    mutable std::mutex mutex;
     std::map<UINT, Event> events;
     std::vector<UINT> killed;
     UINT nextId = 100;
+
+private:
+    UINT LiveIdLocked() const { return events.size() == 1 ? events.begin()->first : 0; }
 };
 
 // A sample for SampleLoad: `data` as the file holds it (8-bit samples are
