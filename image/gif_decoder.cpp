@@ -153,7 +153,8 @@ void DecodeRows(LzwDecoder& decoder, const GifImageDescriptor& image) {
 
 // Allocates the zero-filled pixels and fills them from the code stream.
 bool DecodeImageData(ByteCursor& cursor, GifImageDescriptor* image) {
-    if (image->width > GIF_MAX_DIMENSION || image->height > GIF_MAX_DIMENSION || !cursor.Has(1)) {
+    if (image->width > GIF_MAX_DIMENSION || image->height > GIF_MAX_DIMENSION ||
+        int64_t{image->width} * image->height > GIF_MAX_PIXELS || !cursor.Has(1)) {
         return false;
     }
     const int32_t minCodeSize = cursor.Byte();

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// Images larger than this in either direction are refused: a picture for a
-// 640 x 480 screen never comes near it, and a lying header must not make the
-// decoder allocate gigabytes.
+// Images larger than this in either direction, or with more pixels in all,
+// are refused: a picture for a 640 x 480 screen never comes near them, and a
+// lying header must not make the decoder allocate hundreds of megabytes.
 constexpr int32_t GIF_MAX_DIMENSION = 16384;
+constexpr int64_t GIF_MAX_PIXELS = 4096 * 4096;
 
 struct GifImage {
     int32_t bitsPerPixel;      // always 8: one byte per pixel

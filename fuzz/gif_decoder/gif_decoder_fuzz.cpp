@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (image->bitsPerPixel != 8 || image->width < 0 || image->height < 0 || image->width > GIF_MAX_DIMENSION ||
-        image->height > GIF_MAX_DIMENSION || image->colourCount < 0 || image->colourCount > 256) {
+        image->height > GIF_MAX_DIMENSION ||
+        int64_t{image->width} * image->height > GIF_MAX_PIXELS || image->colourCount < 0 || image->colourCount > 256) {
         __builtin_trap();
     }
     // The first and last pixel: the address sanitizer checks the buffer's size.

@@ -247,12 +247,24 @@ TEST(GifRefusals, MinimumCodeSizeOutsideOneToEleven) {
     }
 }
 
-TEST(GifRefusals, DimensionsAboveTheLimit) {
+TEST(GifRefusals, DimensionsAboveTheLimits) {
     EXPECT_EQ(Decode(HandMadeGif(GIF_MAX_DIMENSION + 1, 1, 2, {0}, FOUR_COLOURS)), nullptr);
     EXPECT_EQ(Decode(HandMadeGif(1, 65535, 2, {0}, FOUR_COLOURS)), nullptr);
-    const ImagePtr atLimit = Decode(HandMadeGif(GIF_MAX_DIMENSION, 2, 2, {0}, FOUR_COLOURS));
-    ASSERT_NE(atLimit, nullptr);
-    EXPECT_EQ(atLimit->width, GIF_MAX_DIMENSION);
+    EXPECT_EQ(Decode(HandMadeGif(65535, 65535, 2, {0}, FOUR_COLOURS)), nullptr);
+    EXPECT_EQ(Decode(HandMadeGif(4097, 4096, 2, {0}, FOUR_COLOURS)), nullptr);
+    const ImagePtr wide = Decode(HandMadeGif(GIF_MAX_DIMENSION, 2, 2, {0}, FOUR_COLOURS));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(wide->width, GIF_MAX_DIMENSION);
+    const ImagePtr full = Decode(HandMadeGif(4096, 4096, 2, {0}, FOUR_COLOURS));
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(full->pixels[4096 * 4096 - 1], 0);
+}
+
+TEST(GifRefusals, EmptyImageStillHasAPixelBuffer) {
+    const ImagePtr empty = Decode(HandMadeGif(0, 5, 2, {0}, FOUR_COLOURS));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->width, 0);
+    EXPECT_NE(empty->pixels, nullptr);
 }
 
 // Every cut of a valid stream decodes to null or an image, never past the end:
