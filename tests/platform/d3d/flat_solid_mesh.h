@@ -1,4 +1,4 @@
-// A mesh like the intro's: a flat star-shaped solid about 30 units across and
+// A mesh like the intro's: a flat star-shaped solid lying in the x-z plane, about 30 units across and
 // 3 thick, 124 triangles (top and bottom fans of 31, 62 side triangles), as a
 // non-indexed D3DVERTEX triangle list; and the intro's way of placing it.
 #pragma once
