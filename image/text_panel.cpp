@@ -1,7 +1,7 @@
 // The text panel surface and the rendering of one text line.
 #include "image/text_panel.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "image/text_pages.h"
