@@ -33,6 +33,55 @@ struct Edge {
     int64_t stepY;
 };
 
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    const int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+// Where an edge crosses each row, without a division per row: floor(E / t)
+// for E = E(row) and t = |stepX|, kept as quotient and remainder and stepped
+// by the row step's own quotient and remainder.
+struct EdgeWalker {
+    int64_t quotient;
+    int64_t remainder;  // 0 <= remainder < divisor
+    int64_t rowQuotient;
+    int64_t rowRemainder;
+    int64_t divisor;
+    int64_t value;  // E itself, for edges with stepX = 0
+
+    explicit EdgeWalker(const Edge& edge) : value(edge.value) {
+        divisor = edge.stepX < 0 ? -edge.stepX : edge.stepX;
+        if (divisor == 0) {
+            quotient = remainder = rowQuotient = rowRemainder = 0;
+            return;
+        }
+        quotient = FloorDiv(edge.value, divisor);
+        remainder = edge.value - quotient * divisor;
+        rowQuotient = FloorDiv(edge.stepY, divisor);
+        rowRemainder = edge.stepY - rowQuotient * divisor;
+    }
+    void NextRow(int64_t stepY) {
+        value += stepY;
+        quotient += rowQuotient;
+        remainder += rowRemainder;
+        // Without a branch: whether it wraps is as good as random.
+        const int64_t wraps = -static_cast<int64_t>(remainder >= divisor);
+        remainder -= divisor & wraps;
+        quotient -= wraps;
+    }
+};
+
+// Narrows [first, last] to the pixels k of the row where E + k stepX >= 0.
+void NarrowSpan(const Edge& edge, const EdgeWalker& walker, int64_t& first, int64_t& last) {
+    if (edge.stepX > 0) {
+        first = std::max(first, -walker.quotient);  // k >= ceil(-E / stepX)
+    } else if (edge.stepX < 0) {
+        last = std::min(last, walker.quotient);  // k <= floor(E / -stepX)
+    } else if (walker.value < 0) {
+        last = -1;
+    }
+}
+
 // a(x, y) = origin + dx * (x - x0) + dy * (y - y0)
 struct Plane {
     float origin, dx, dy;
@@ -78,76 +127,139 @@ Plane MakePlane(float a0, float a1, float a2, float x10, float y10, float x20, f
     return {a0, ((a1 - a0) * y20 - (a2 - a0) * y10) / area, ((a2 - a0) * x10 - (a1 - a0) * x20) / area};
 }
 
-// Narrows [first, last] to the pixels of the row where the edge is >= 0.
-void NarrowSpan(const Edge& edge, int64_t value, int64_t& first, int64_t& last) {
-    if (edge.stepX > 0) {
-        if (value < 0) {
-            first = std::max(first, (-value + edge.stepX - 1) / edge.stepX);
-        }
-    } else if (edge.stepX < 0) {
-        if (value < 0) {
-            last = -1;
-        } else {
-            last = std::min(last, value / -edge.stepX);
-        }
-    } else if (value < 0) {
-        last = -1;
+// Colours run as 8.16 fixed point (below 2^24), depth as 16.15.
+constexpr float CHANNEL_MAX = 16777215.0f;
+constexpr float DEPTH_MAX = 65535.9f;
+constexpr float DEPTH_ONE = 32768.0f;
+
+// How a pixel is packed from 8.16 channels: the two screen layouts with
+// constant shifts, and any other set of masks.
+struct Pack565 {
+    static uint16_t Pack(const ColourLayout&, uint32_t r, uint32_t g, uint32_t b) {
+        return static_cast<uint16_t>(((r >> 8) & 0xF800) | ((g >> 13) & 0x07E0) | (b >> 19));
     }
-}
+};
+struct Pack555 {
+    static uint16_t Pack(const ColourLayout&, uint32_t r, uint32_t g, uint32_t b) {
+        return static_cast<uint16_t>(((r >> 9) & 0x7C00) | ((g >> 14) & 0x03E0) | (b >> 19));
+    }
+};
+struct PackAny {
+    static uint16_t Pack(const ColourLayout& layout, uint32_t r, uint32_t g, uint32_t b) {
+        return PackRgb(layout, r >> 16, g >> 16, b >> 16);
+    }
+};
 
-// Colours step as 8.16 fixed point in 64 bits: a sliver's steep gradient cannot overflow.
-int64_t Fixed(float value, float limit) { return static_cast<int64_t>(std::clamp(value, -limit, limit)); }
-constexpr float CHANNEL_LIMIT = 256.0f * 65536.0f;
-constexpr float STEP_LIMIT = 4294967296.0f;
-uint32_t Channel(int64_t value) { return static_cast<uint32_t>(std::clamp<int64_t>(value >> 16, 0, 255)); }
+// A quantity along the rows: a plane in fixed point with its per-pixel step
+// worked out once per triangle.
+struct Ramp {
+    Ramp() = default;
+    Ramp(const Plane& p, float maximum, float unit)
+        : plane(p), scale(unit), top(static_cast<int64_t>(maximum * unit)),
+          step(static_cast<int32_t>(std::clamp(p.dx * unit, -maximum * unit, maximum * unit))) {}
+    // The value at the row's first pixel, clamped, and a step that keeps the
+    // row's last pixel in range too.
+    inline void StartRow(float fx, float fy, int count, int32_t& value, int32_t& rowStep) const {
+        const float maximum = static_cast<float>(top) / scale;
+        value = static_cast<int32_t>(std::clamp(plane.origin + plane.dx * fx + plane.dy * fy, 0.0f, maximum) * scale);
+        rowStep = step;
+        const int64_t end = value + static_cast<int64_t>(count) * step;
+        if (end < 0 || end > top) {
+            // Only slivers with steep gradients get here: aim at the clamped end.
+            rowStep = static_cast<int32_t>((std::clamp<int64_t>(end, 0, top) - value) / count);
+        }
+    }
+    Plane plane{};
+    float scale = 1.0f;
+    int64_t top = 0;
+    int32_t step = 0;
+};
 
-template <class Interpolants>
+template <class Interpolants, class Packing>
 void Fill(const RasterTarget& target, const Setup& s) {
     const int64_t width = s.xMax - s.xMin;
+    const Ramp zRamp(s.z, DEPTH_MAX, DEPTH_ONE);
+    const Ramp rRamp(s.colour[0], CHANNEL_MAX, 1.0f);
+    const Ramp gRamp(s.colour[1], CHANNEL_MAX, 1.0f);
+    const Ramp bRamp(s.colour[2], CHANNEL_MAX, 1.0f);
+    // Three named walkers rather than an array, so that they live in registers.
+    EdgeWalker w0(s.edges[0]);
+    EdgeWalker w1(s.edges[1]);
+    EdgeWalker w2(s.edges[2]);
     for (int y = s.yMin; y <= s.yMax; ++y) {
-        const int64_t rowsDown = y - s.yMin;
         int64_t first = 0;
         int64_t last = width;
-        for (const Edge& edge : s.edges) {
-            NarrowSpan(edge, edge.value + rowsDown * edge.stepY, first, last);
-        }
+        NarrowSpan(s.edges[0], w0, first, last);
+        NarrowSpan(s.edges[1], w1, first, last);
+        NarrowSpan(s.edges[2], w2, first, last);
+        w0.NextRow(s.edges[0].stepY);
+        w1.NextRow(s.edges[1].stepY);
+        w2.NextRow(s.edges[2].stepY);
         if (first > last) {
             continue;
         }
         const int xFirst = s.xMin + static_cast<int>(first);
-        const int xLast = s.xMin + static_cast<int>(last);
+        const int count = static_cast<int>(last - first);
         const float fx = static_cast<float>(xFirst) - s.x0;
         const float fy = static_cast<float>(y) - s.y0;
-        uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.pitch;
-        uint16_t* depthRow = Interpolants::kDepth ? target.depth + static_cast<ptrdiff_t>(y) * target.pitch : nullptr;
-        float z = s.z.origin + s.z.dx * fx + s.z.dy * fy;
-        int64_t channel[3] = {};
-        int64_t step[3] = {};
-        if constexpr (Interpolants::kColour) {
-            for (int c = 0; c < 3; ++c) {
-                channel[c] = Fixed(s.colour[c].origin + s.colour[c].dx * fx + s.colour[c].dy * fy, CHANNEL_LIMIT);
-                step[c] = Fixed(s.colour[c].dx, STEP_LIMIT);
-            }
+        uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.pitch + xFirst;
+        uint16_t* depthRow = nullptr;
+        int32_t depth = 0, depthStep = 0;
+        if constexpr (Interpolants::kDepth) {
+            zRamp.StartRow(fx, fy, count, depth, depthStep);
+            depthRow = target.depth + static_cast<ptrdiff_t>(y) * target.pitch + xFirst;
         }
-        for (int x = xFirst; x <= xLast; ++x) {
+        int32_t red = 0, green = 0, blue = 0, redStep = 0, greenStep = 0, blueStep = 0;
+        if constexpr (Interpolants::kColour) {
+            rRamp.StartRow(fx, fy, count, red, redStep);
+            gRamp.StartRow(fx, fy, count, green, greenStep);
+            bRamp.StartRow(fx, fy, count, blue, blueStep);
+        }
+        for (int k = 0; k <= count; ++k) {
             uint16_t pixel = s.flatColour;
             if constexpr (Interpolants::kColour) {
-                pixel = PackRgb(target.layout, Channel(channel[0]), Channel(channel[1]), Channel(channel[2]));
-                channel[0] += step[0];
-                channel[1] += step[1];
-                channel[2] += step[2];
+                pixel = Packing::Pack(target.layout, static_cast<uint32_t>(red), static_cast<uint32_t>(green),
+                                      static_cast<uint32_t>(blue));
+                red += redStep;
+                green += greenStep;
+                blue += blueStep;
             }
             if constexpr (Interpolants::kDepth) {
-                const auto depth = static_cast<uint16_t>(std::min(65535.0f, std::max(0.0f, z)));
-                z += s.z.dx;
-                if (depth > depthRow[x]) {
-                    continue;
-                }
-                depthRow[x] = depth;
+                // Selects instead of a branch: passing and failing interleave unpredictably.
+                const auto value = static_cast<uint16_t>(depth >> 15);
+                depth += depthStep;
+                const uint16_t stored = depthRow[k];
+                const bool pass = value <= stored;
+                depthRow[k] = pass ? value : stored;
+                pixel = pass ? pixel : colourRow[k];
             }
-            colourRow[x] = pixel;
+            colourRow[k] = pixel;
         }
     }
+}
+
+template <class Interpolants>
+void FillPacked(const RasterTarget& target, const Setup& s) {
+    const ColourLayout& l = target.layout;
+    if (l.redShift == 11 && l.greenShift == 5 && l.blueShift == 0 && l.redDrop == 3 && l.greenDrop == 2 &&
+        l.blueDrop == 3) {
+        Fill<Interpolants, Pack565>(target, s);
+    } else if (l.redShift == 10 && l.greenShift == 5 && l.blueShift == 0 && l.redDrop == 3 && l.greenDrop == 3 &&
+               l.blueDrop == 3) {
+        Fill<Interpolants, Pack555>(target, s);
+    } else {
+        Fill<Interpolants, PackAny>(target, s);
+    }
+}
+
+// Nearest 1/16 pixel, halves up; exact for |v| < 2^20 pixels.
+int64_t Snap(float v) {
+    constexpr double BIAS = 1073741824.0;
+    return static_cast<int64_t>(static_cast<double>(v) * SUBPIXELS + 0.5 + BIAS) - static_cast<int64_t>(BIAS);
+}
+
+uint32_t FlatChannel(float value) {
+    return static_cast<uint32_t>(std::clamp(value * COLOUR_ONE + 32768.0f, 0.0f, CHANNEL_MAX));
 }
 
 // Corners far outside any target, or not numbers at all, are refused.
@@ -174,10 +286,9 @@ bool IsCulled(DWORD cullMode, const ScreenVertex& v0, const ScreenVertex& v1, co
     if (!Usable(v0) || !Usable(v1) || !Usable(v2)) {
         return true;
     }
-    const int64_t x0 = std::llround(v0.x * SUBPIXELS);
-    const int64_t y0 = std::llround(v0.y * SUBPIXELS);
-    const int64_t area = (std::llround(v1.x * SUBPIXELS) - x0) * (std::llround(v2.y * SUBPIXELS) - y0) -
-                         (std::llround(v2.x * SUBPIXELS) - x0) * (std::llround(v1.y * SUBPIXELS) - y0);
+    const int64_t x0 = Snap(v0.x);
+    const int64_t y0 = Snap(v0.y);
+    const int64_t area = (Snap(v1.x) - x0) * (Snap(v2.y) - y0) - (Snap(v2.x) - x0) * (Snap(v1.y) - y0);
     return area == 0 || (area < 0 && cullMode == D3DCULL_CCW) || (area > 0 && cullMode == D3DCULL_CW);
 }
 
@@ -189,8 +300,8 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
     const ScreenVertex* a = &v0;
     const ScreenVertex* b = &v1In;
     const ScreenVertex* c = &v2In;
-    int64_t x[3] = {std::llround(a->x * SUBPIXELS), std::llround(b->x * SUBPIXELS), std::llround(c->x * SUBPIXELS)};
-    int64_t y[3] = {std::llround(a->y * SUBPIXELS), std::llround(b->y * SUBPIXELS), std::llround(c->y * SUBPIXELS)};
+    int64_t x[3] = {Snap(a->x), Snap(b->x), Snap(c->x)};
+    int64_t y[3] = {Snap(a->y), Snap(b->y), Snap(c->y)};
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
     if (area == 0 || (area < 0 && target.cullMode == D3DCULL_CCW) || (area > 0 && target.cullMode == D3DCULL_CW)) {
         return false;
@@ -236,13 +347,12 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
             s.colour[channel] = MakePlane(ca[channel] * COLOUR_ONE + 32768.0f, cb[channel] * COLOUR_ONE + 32768.0f,
                                           cc[channel] * COLOUR_ONE + 32768.0f, x10, y10, x20, y20, areaPixels);
         }
-        depth ? Fill<DepthAndColour>(target, s) : Fill<ColourOnly>(target, s);
+        depth ? FillPacked<DepthAndColour>(target, s) : FillPacked<ColourOnly>(target, s);
     } else {
         // Flat shading takes the first corner as given, before any reordering.
-        s.flatColour = PackRgb(target.layout, Channel(Fixed(v0.r * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)),
-                               Channel(Fixed(v0.g * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)),
-                               Channel(Fixed(v0.b * COLOUR_ONE + 32768.0f, CHANNEL_LIMIT)));
-        depth ? Fill<DepthOnly>(target, s) : Fill<NeitherDepthNorColour>(target, s);
+        s.flatColour = PackRgb(target.layout, FlatChannel(v0.r) >> 16, FlatChannel(v0.g) >> 16,
+                               FlatChannel(v0.b) >> 16);
+        depth ? Fill<DepthOnly, PackAny>(target, s) : Fill<NeitherDepthNorColour, PackAny>(target, s);
     }
     return true;
 }

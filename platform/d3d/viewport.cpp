@@ -1,6 +1,7 @@
 // The viewport: its clip volume, Clear2 and the lights attached to it.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/d3d/device.h"
 #include "platform/ddraw/memory_surface.h"
@@ -12,9 +13,15 @@ constexpr IID IID_IDirect3DViewport3 = {0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81,
 constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
 
 void Fill(uint16_t* pixels, int pitch, const RECT& area, uint16_t value) {
+    const auto width = static_cast<size_t>(area.right - area.left);
+    const bool byteFill = (value >> 8) == (value & 0xFF);  // white, black, far depth
     for (LONG y = area.top; y < area.bottom; ++y) {
-        uint16_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
-        std::fill(row + area.left, row + area.right, value);
+        uint16_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch + area.left;
+        if (byteFill) {
+            std::memset(row, value & 0xFF, width * sizeof(uint16_t));
+        } else {
+            std::fill_n(row, width, value);
+        }
     }
 }
 
