@@ -3,11 +3,22 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr LONG SILENT = -10000;
 constexpr uint64_t FRACTION_MASK = (uint64_t{1} << MIX_FRACTION_BITS) - 1;
-constexpr float FRACTION_SCALE = 1.0f / static_cast<float>(uint64_t{1} << MIX_FRACTION_BITS);
+// Interpolation weights use the top 16 bits of the fraction: a signed 32-bit
+// value converts to float in one instruction, an unsigned 64-bit one does not.
+constexpr int WEIGHT_SHIFT = MIX_FRACTION_BITS - 16;
+constexpr float WEIGHT_SCALE = 1.0f / 65536.0f;
+
+inline float Weight(uint64_t position) {
+    return static_cast<float>(static_cast<int32_t>((position & FRACTION_MASK) >> WEIGHT_SHIFT)) * WEIGHT_SCALE;
+}
 
 // The frame after `index` for interpolation: wraps for a looping voice and is
 // silence behind the end of a voice played once.
@@ -64,28 +75,157 @@ uint64_t ResampleStep(DWORD frequency, DWORD outputRate) {
     return (static_cast<uint64_t>(frequency) << MIX_FRACTION_BITS) / outputRate;
 }
 
+namespace {
+
+// Output frames that can be made before the cursor reaches the last source
+// frame, where the next frame for interpolation needs the edge rules.
+size_t FramesBeforeEdge(const MixVoice& voice, size_t frames) {
+    if (voice.frameCount < 2 || voice.step == 0) {
+        return voice.step == 0 ? frames : 0;
+    }
+    const uint64_t edge = static_cast<uint64_t>(voice.frameCount - 1) << MIX_FRACTION_BITS;
+    if (voice.position >= edge) {
+        return 0;
+    }
+    uint64_t fit = (edge - voice.position + voice.step - 1) / voice.step;
+    return fit < frames ? static_cast<size_t>(fit) : frames;
+}
+
+// The inner loop: both neighbours lie inside the data.
+template <uint32_t CHANNELS>
+void MixRun(MixVoice& voice, float* accumulator, size_t frames) {
+    const int16_t* samples = voice.samples;
+    const float left = voice.leftGain;
+    const float right = voice.rightGain;
+    uint64_t position = voice.position;
+    const uint64_t step = voice.step;
+    for (size_t i = 0; i < frames; ++i) {
+        const size_t index = static_cast<size_t>(position >> MIX_FRACTION_BITS) * CHANNELS;
+        const float fraction = Weight(position);
+        const float a = samples[index];
+        const float b = samples[index + CHANNELS];
+        const float first = a + (b - a) * fraction;
+        if constexpr (CHANNELS == 2) {
+            const float c = samples[index + 1];
+            const float d = samples[index + 3];
+            accumulator[2 * i] += first * left;
+            accumulator[2 * i + 1] += (c + (d - c) * fraction) * right;
+        } else {
+            accumulator[2 * i] += first * left;
+            accumulator[2 * i + 1] += first * right;
+        }
+        position += step;
+    }
+    voice.position = position;
+}
+
+#if defined(__SSE2__)
+// Mono, four output frames at a time: the neighbours are fetched one by one,
+// the interpolation and gains are done four wide.
+size_t MixMonoFours(MixVoice& voice, float* accumulator, size_t frames) {
+    const int16_t* samples = voice.samples;
+    const __m128 left = _mm_set1_ps(voice.leftGain);
+    const __m128 right = _mm_set1_ps(voice.rightGain);
+    const __m128 scale = _mm_set1_ps(WEIGHT_SCALE);
+    const uint64_t step = voice.step;
+    uint64_t p0 = voice.position;
+    size_t i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        const uint64_t p1 = p0 + step;
+        const uint64_t p2 = p1 + step;
+        const uint64_t p3 = p2 + step;
+        const size_t i0 = p0 >> MIX_FRACTION_BITS;
+        const size_t i1 = p1 >> MIX_FRACTION_BITS;
+        const size_t i2 = p2 >> MIX_FRACTION_BITS;
+        const size_t i3 = p3 >> MIX_FRACTION_BITS;
+        __m128 a = _mm_cvtepi32_ps(_mm_set_epi32(samples[i3], samples[i2], samples[i1], samples[i0]));
+        __m128 b = _mm_cvtepi32_ps(_mm_set_epi32(samples[i3 + 1], samples[i2 + 1], samples[i1 + 1], samples[i0 + 1]));
+        __m128i fractions = _mm_set_epi32(static_cast<int32_t>((p3 & FRACTION_MASK) >> WEIGHT_SHIFT),
+                                          static_cast<int32_t>((p2 & FRACTION_MASK) >> WEIGHT_SHIFT),
+                                          static_cast<int32_t>((p1 & FRACTION_MASK) >> WEIGHT_SHIFT),
+                                          static_cast<int32_t>((p0 & FRACTION_MASK) >> WEIGHT_SHIFT));
+        __m128 weight = _mm_mul_ps(_mm_cvtepi32_ps(fractions), scale);
+        __m128 value = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), weight));
+        __m128 l = _mm_mul_ps(value, left);
+        __m128 r = _mm_mul_ps(value, right);
+        float* out = accumulator + 2 * i;
+        _mm_storeu_ps(out, _mm_add_ps(_mm_loadu_ps(out), _mm_unpacklo_ps(l, r)));
+        _mm_storeu_ps(out + 4, _mm_add_ps(_mm_loadu_ps(out + 4), _mm_unpackhi_ps(l, r)));
+        p0 = p3 + step;
+    }
+    voice.position = p0;
+    return i;
+}
+#endif
+
+// One frame at the edge, with the wrap or silence rules.
+void MixEdgeFrame(MixVoice& voice, float* accumulator) {
+    auto index = static_cast<uint32_t>(voice.position >> MIX_FRACTION_BITS);
+    float fraction = Weight(voice.position);
+    if (voice.channels == 2) {
+        accumulator[0] += Interpolate(voice, index, fraction, 0) * voice.leftGain;
+        accumulator[1] += Interpolate(voice, index, fraction, 1) * voice.rightGain;
+    } else {
+        float sample = Interpolate(voice, index, fraction, 0);
+        accumulator[0] += sample * voice.leftGain;
+        accumulator[1] += sample * voice.rightGain;
+    }
+    voice.position += voice.step;
+}
+
+// A voice nobody hears only moves its cursor, exactly as mixing would.
+bool AdvanceSilently(MixVoice& voice, size_t frames) {
+    voice.position += voice.step * frames;
+    return KeepInside(voice);
+}
+
+// Rounds to the nearest integer and saturates to 16 bits.
+void ConvertToPcm(const float* accumulator, int16_t* stereo, size_t count) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= count; i += 8) {
+        __m128i low = _mm_cvtps_epi32(_mm_loadu_ps(accumulator + i));
+        __m128i high = _mm_cvtps_epi32(_mm_loadu_ps(accumulator + i + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(stereo + i), _mm_packs_epi32(low, high));
+    }
+#endif
+    for (; i < count; ++i) {
+        float value = std::clamp(accumulator[i], -32768.0f, 32767.0f);
+        stereo[i] = static_cast<int16_t>(std::nearbyint(value));
+    }
+}
+
+}  // namespace
+
 bool MixVoiceInto(MixVoice& voice, float* accumulator, size_t frames) {
     if (!voice.playing || voice.frameCount == 0 || voice.samples == nullptr) {
         voice.playing = false;
         return false;
     }
-    const float left = voice.leftGain;
-    const float right = voice.rightGain;
-    for (size_t i = 0; i < frames; ++i) {
+    if (voice.leftGain == 0.0f && voice.rightGain == 0.0f) {
+        return AdvanceSilently(voice, frames);
+    }
+    size_t done = 0;
+    while (done < frames) {
         if (!KeepInside(voice)) {
             return false;
         }
-        auto index = static_cast<uint32_t>(voice.position >> MIX_FRACTION_BITS);
-        float fraction = static_cast<float>(voice.position & FRACTION_MASK) * FRACTION_SCALE;
-        if (voice.channels == 2) {
-            accumulator[2 * i] += Interpolate(voice, index, fraction, 0) * left;
-            accumulator[2 * i + 1] += Interpolate(voice, index, fraction, 1) * right;
+        size_t run = FramesBeforeEdge(voice, frames - done);
+        if (run > 0) {
+            if (voice.channels == 2) {
+                MixRun<2>(voice, accumulator + 2 * done, run);
+            } else {
+                size_t fours = 0;
+#if defined(__SSE2__)
+                fours = MixMonoFours(voice, accumulator + 2 * done, run);
+#endif
+                MixRun<1>(voice, accumulator + 2 * (done + fours), run - fours);
+            }
+            done += run;
         } else {
-            float sample = Interpolate(voice, index, fraction, 0);
-            accumulator[2 * i] += sample * left;
-            accumulator[2 * i + 1] += sample * right;
+            MixEdgeFrame(voice, accumulator + 2 * done);
+            ++done;
         }
-        voice.position += voice.step;
     }
     // A voice played once that ends exactly here stops now, not at the next call.
     return KeepInside(voice);
@@ -111,8 +251,5 @@ void SoundMixer::Mix(int16_t* stereo, size_t frames) {
     }
     playing_.erase(std::remove_if(playing_.begin(), playing_.end(), [](const MixVoice* v) { return !v->playing; }),
                    playing_.end());
-    for (size_t i = 0; i < frames * 2; ++i) {
-        float value = std::clamp(accumulator_[i], -32768.0f, 32767.0f);
-        stereo[i] = static_cast<int16_t>(std::lrint(value));
-    }
+    ConvertToPcm(accumulator_.data(), stereo, frames * 2);
 }

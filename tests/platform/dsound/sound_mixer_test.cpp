@@ -2,6 +2,7 @@
 // resampling steps, play-once ends, loops and saturation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -100,6 +101,75 @@ TEST(MixVoiceInto, LoopingWrapsAndInterpolatesAcrossTheSeam) {
     const float expected[] = {0, 75, 150, 225, 300, 75, 50, 125};
     for (int i = 0; i < 8; ++i) {
         EXPECT_NEAR(out[2 * i], expected[i], 1e-3) << "frame " << i;
+    }
+}
+
+// Frame by frame in double precision, straight from the definition.
+std::vector<double> ReferenceMix(const std::vector<int16_t>& samples, double step, double start, bool looping,
+                                 size_t frames) {
+    std::vector<double> out(frames, 0.0);
+    const double length = static_cast<double>(samples.size());
+    double position = start;
+    for (size_t i = 0; i < frames; ++i) {
+        if (position >= length) {
+            if (!looping) {
+                break;
+            }
+            position = std::fmod(position, length);
+        }
+        auto index = static_cast<size_t>(position);
+        double next = index + 1 < samples.size() ? samples[index + 1] : (looping ? samples[0] : 0);
+        out[i] = samples[index] + (next - samples[index]) * (position - static_cast<double>(index));
+        position += step;
+    }
+    return out;
+}
+
+TEST(MixVoiceInto, LongRunsMatchTheReferenceAtAnyRate) {
+    std::vector<int16_t> samples(1237);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>((i * 7919 + i * i * 31) % 60000 - 30000);
+    }
+    for (DWORD frequency : {100u, 8363u, 22050u, 44100u, 48000u, 100000u}) {
+        for (bool looping : {false, true}) {
+            MixVoice voice = VoiceOver(samples);
+            voice.step = ResampleStep(frequency, 44100);
+            voice.looping = looping;
+            voice.position = uint64_t{17} << MIX_FRACTION_BITS;
+            const size_t frames = 3000;
+            std::vector<float> out(2 * frames, 0.0f);
+            // In uneven pieces, as the device asks for them.
+            for (size_t done = 0, piece = 1; done < frames; done += piece, piece = piece * 3 % 509 + 1) {
+                piece = std::min(piece, frames - done);
+                MixVoiceInto(voice, out.data() + 2 * done, piece);
+            }
+            double step = static_cast<double>(voice.step) / 4294967296.0;
+            std::vector<double> expected = ReferenceMix(samples, step, 17.0, looping, frames);
+            for (size_t i = 0; i < frames; ++i) {
+                ASSERT_NEAR(out[2 * i], expected[i], 2.0) << frequency << " Hz, frame " << i;
+                ASSERT_EQ(out[2 * i], out[2 * i + 1]);
+            }
+        }
+    }
+}
+
+TEST(MixVoiceInto, SilentVoiceMovesLikeAHeardOne) {
+    std::vector<int16_t> samples(500, 1);
+    for (bool looping : {false, true}) {
+        MixVoice heard = VoiceOver(samples);
+        heard.step = ResampleStep(30000, 44100);
+        heard.looping = looping;
+        MixVoice silent = heard;
+        silent.leftGain = 0.0f;
+        silent.rightGain = 0.0f;
+        std::vector<float> out(2 * 256, 0.0f);
+        for (int call = 0; call < 5; ++call) {
+            bool a = MixVoiceInto(heard, out.data(), 256);
+            bool b = MixVoiceInto(silent, out.data(), 256);
+            EXPECT_EQ(a, b);
+            EXPECT_EQ(heard.position, silent.position) << "call " << call;
+            EXPECT_EQ(heard.playing, silent.playing);
+        }
     }
 }
 
