@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/timer_seam.h"
@@ -21,6 +23,14 @@ struct Counter {
     std::atomic<bool> hold{false};
     std::atomic<bool> inside{false};
 };
+
+// A killed timer's callback may still be on its way in after the kill (it is
+// not waited for), so counters live to the end of the program.
+Counter& NewCounter() {
+    static std::vector<std::unique_ptr<Counter>> counters;
+    counters.push_back(std::make_unique<Counter>());
+    return *counters.back();
+}
 
 void Count(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     auto* counter = reinterpret_cast<Counter*>(user);
@@ -71,7 +81,7 @@ TEST(TimerPeriod, EveryEndMatchesABegin) {
 }
 
 TEST(TimerEvent, RefusesWhatNoTimerCanDo) {
-    Counter counter;
+    Counter& counter = NewCounter();
     EXPECT_EQ(timeSetEvent(0, 1, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_PERIODIC), 0u);
     EXPECT_EQ(timeSetEvent(5, 1, nullptr, 0, TIME_PERIODIC), 0u);
     EXPECT_EQ(timeKillEvent(0), MMSYSERR_INVALPARAM);
@@ -79,7 +89,7 @@ TEST(TimerEvent, RefusesWhatNoTimerCanDo) {
 }
 
 TEST(TimerEvent, PeriodicCallbacksNeverOverlapAndStopAtTheKill) {
-    Counter counter;
+    Counter& counter = NewCounter();
     UINT id = timeSetEvent(2, 1, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_PERIODIC);
     ASSERT_NE(id, 0u);
     ASSERT_TRUE(WaitFor([&] { return counter.calls.load() >= 20; }));
@@ -93,7 +103,7 @@ TEST(TimerEvent, PeriodicCallbacksNeverOverlapAndStopAtTheKill) {
 }
 
 TEST(TimerEvent, OneShotFiresOnce) {
-    Counter counter;
+    Counter& counter = NewCounter();
     UINT id = timeSetEvent(3, 1, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_ONESHOT);
     ASSERT_NE(id, 0u);
     ASSERT_TRUE(WaitFor([&] { return counter.calls.load() == 1; }));
@@ -102,7 +112,7 @@ TEST(TimerEvent, OneShotFiresOnce) {
 }
 
 TEST(TimerEvent, LateCallbacksCatchUpBackToBack) {
-    Counter counter;
+    Counter& counter = NewCounter();
     counter.blockFirstMs.store(60);
     auto start = std::chrono::steady_clock::now();
     UINT id = timeSetEvent(5, 1, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_PERIODIC);
@@ -116,7 +126,7 @@ TEST(TimerEvent, LateCallbacksCatchUpBackToBack) {
 }
 
 TEST(TimerEvent, KillNeverWaitsForARunningCallback) {
-    Counter counter;
+    Counter& counter = NewCounter();
     counter.hold.store(true);
     UINT id = timeSetEvent(1, 1, Count, reinterpret_cast<DWORD_PTR>(&counter), TIME_PERIODIC);
     ASSERT_TRUE(WaitFor([&] { return counter.inside.load(); }));
@@ -129,8 +139,8 @@ TEST(TimerEvent, KillNeverWaitsForARunningCallback) {
 }
 
 TEST(TimerEvent, SeveralTimersShareTheOneThread) {
-    Counter a;
-    Counter b;
+    Counter& a = NewCounter();
+    Counter& b = NewCounter();
     UINT first = timeSetEvent(2, 1, Count, reinterpret_cast<DWORD_PTR>(&a), TIME_PERIODIC);
     UINT second = timeSetEvent(3, 1, Count, reinterpret_cast<DWORD_PTR>(&b), TIME_PERIODIC);
     ASSERT_NE(first, second);
