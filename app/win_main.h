@@ -18,6 +18,5 @@ int RunMainLoop();
 constexpr uint16_t SCREEN_WIDTH = 640;
 constexpr uint16_t SCREEN_HEIGHT = 480;
 constexpr uint8_t SCREEN_BITS_PER_PIXEL = 16;
-constexpr uint16_t MESH_RESOURCE_ID = 117;
 constexpr uint32_t SONG_SIZE = 140414;
 constexpr float PATH_RADIUS = 6.0f;

@@ -53,7 +53,7 @@ void ReportLoadError() {
 // Plays until the song ends or a stop is requested.
 void PollUntilStop(const std::atomic<int32_t>& control) {
     while (Player_Active()) {
-        if (control.load() == MusicControl::StopRequested) {
+        if (control.load() == StopRequested) {
             break;
         }
         MikMod_Update();
@@ -96,7 +96,7 @@ DWORD MusicThreadMain(LPVOID params) {
     Player_Stop();
     Player_Free(module);
     MikMod_Exit();
-    music.control->store(MusicControl::Stopped);
+    music.control->store(Stopped);
     ExitThread(0);
 }
 

@@ -10,11 +10,7 @@
 // Values of the stop handshake word. The application owns the word (a
 // std::atomic<int32_t>), writes Running before StartMusic and StopRequested
 // only while it reads Running; the music thread writes Stopped last of all.
-namespace MusicControl {
-inline constexpr int32_t Running = 0;
-inline constexpr int32_t StopRequested = 1;
-inline constexpr int32_t Stopped = 2;
-}  // namespace MusicControl
+enum MusicControlValue : int32_t { Running = 0, StopRequested = 1, Stopped = 2 };
 
 // The song-repeat switch, off at program start; set once by the application
 // right after StartMusic. The thread copies it into the module when loaded.

@@ -24,7 +24,7 @@ int Close(Display* display, Window window) {
     return 0;
 }
 
-int Cursor(Display* display) {
+int ReportCursor(Display* display) {
     XFixesCursorImage* image = XFixesGetCursorImage(display);
     if (image == nullptr) {
         std::puts("unknown");
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         result = Close(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
     } else if (argc == 2 && std::strcmp(argv[1], "cursor") == 0) {
-        result = Cursor(display);
+        result = ReportCursor(display);
     } else {
         std::fputs("usage: x11_probe close <window> | cursor\n", stderr);
     }

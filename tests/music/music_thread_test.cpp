@@ -37,7 +37,7 @@ protected:
         SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
         InstallFakeDirectSound(&sound);
         UseSong(WriteXm(MakeLoopingSong(4)));
-        control.store(MusicControl::Running);
+        control.store(Running);
         RepeatSong.store(true);
     }
     void TearDown() override {
@@ -56,7 +56,7 @@ protected:
         return StartMusic(extendedSpeed, static_cast<uint32_t>(song.size()), "#116", &control);
     }
     bool WaitForStopped() {
-        return WaitFor([this] { return control.load() == MusicControl::Stopped; });
+        return WaitFor([this] { return control.load() == Stopped; });
     }
     bool AnyVoiceStarted() {
         std::lock_guard lock(sound.mutex);
@@ -87,26 +87,26 @@ protected:
     FakeDirectSound sound;
     std::vector<uint8_t> song;
     ResourceEntry entry{};
-    std::atomic<int32_t> control{MusicControl::Running};
+    std::atomic<int32_t> control{Running};
 };
 
 TEST_F(MusicThread, StopDuringPlaybackReleasesEverythingBeforeStopped) {
     ASSERT_EQ(Start(), 1);
     ASSERT_TRUE(WaitFor([this] { return AnyVoiceStarted(); })) << "the timer plays the song";
-    control.store(MusicControl::StopRequested);
+    control.store(StopRequested);
     ASSERT_TRUE(WaitForStopped());
     ExpectAllReleased();
 }
 
 TEST_F(MusicThread, StopDuringSetUpIsNoticedAtTheFirstPoll) {
-    sound.onInitialize = [this] { control.store(MusicControl::StopRequested); };
+    sound.onInitialize = [this] { control.store(StopRequested); };
     ASSERT_EQ(Start(), 1);
     ASSERT_TRUE(WaitForStopped());
     ExpectAllReleased();
 }
 
 TEST_F(MusicThread, StopDuringLoadingIsNoticedAtTheFirstPoll) {
-    sound.onCreateBuffer = [this] { control.store(MusicControl::StopRequested); };
+    sound.onCreateBuffer = [this] { control.store(StopRequested); };
     ASSERT_EQ(Start(), 1);
     ASSERT_TRUE(WaitForStopped());
     ExpectAllReleased();
@@ -114,10 +114,10 @@ TEST_F(MusicThread, StopDuringLoadingIsNoticedAtTheFirstPoll) {
 
 TEST_F(MusicThread, StopsOfManyRunsAtRandomMomentsNeverHang) {
     for (int run = 0; run < 12; ++run) {
-        control.store(MusicControl::Running);
+        control.store(Running);
         ASSERT_EQ(Start(), 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(run * 7 % 40));
-        control.store(MusicControl::StopRequested);
+        control.store(StopRequested);
         ASSERT_TRUE(WaitForStopped()) << "run " << run;
     }
     ExpectAllReleased();
@@ -129,7 +129,7 @@ TEST_F(MusicThread, MissingResourceEndsTheThreadWithAnEmptyErrorLine) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(MusicThreadMain(&params), 0u);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "MikMod Error: \n");
-    EXPECT_EQ(control.load(), MusicControl::Running);
+    EXPECT_EQ(control.load(), Running);
     MikMod_Exit();  // the thread leaves the driver layer up
     EXPECT_EQ(sound.references, 1);
 }
@@ -141,7 +141,7 @@ TEST_F(MusicThread, UnknownModuleEndsTheThreadWithTheLibrarysText) {
     EXPECT_EQ(MusicThreadMain(&params), 0u);
     std::string line = testing::internal::GetCapturedStdout();
     EXPECT_EQ(line, std::string("MikMod Error: ") + MikMod_strerror(MMERR_NOT_A_MODULE) + "\n");
-    EXPECT_EQ(control.load(), MusicControl::Running);
+    EXPECT_EQ(control.load(), Running);
     MikMod_Exit();
 }
 
@@ -149,8 +149,8 @@ TEST_F(MusicThread, WithoutASoundDeviceTheSilentDriverPlaysAndTheHandshakeWorks)
     InstallFakeDirectSound(nullptr);
     ASSERT_EQ(Start(), 1);
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(control.load(), MusicControl::Running);
-    control.store(MusicControl::StopRequested);
+    EXPECT_EQ(control.load(), Running);
+    control.store(StopRequested);
     ASSERT_TRUE(WaitForStopped());
 }
 
@@ -209,7 +209,7 @@ TEST_F(SteppedMusicThread, SetSpeedOf64SetsTheTempoWithExtendedSpeed) {
     FireTicks(2);
     EXPECT_EQ(md_bpm, 64);
     EXPECT_EQ(timer.Live().delay, 13u) << "2500 / (3 x 64) ms";
-    control.store(MusicControl::StopRequested);
+    control.store(StopRequested);
     ASSERT_TRUE(WaitForStopped());
 }
 
@@ -222,7 +222,7 @@ TEST_F(SteppedMusicThread, SetSpeedOf64SetsTicksPerRowWithoutExtendedSpeed) {
     FireTicks(2);
     EXPECT_EQ(md_bpm, 125);
     EXPECT_EQ(timer.Live().delay, 6u);
-    control.store(MusicControl::StopRequested);
+    control.store(StopRequested);
     ASSERT_TRUE(WaitForStopped());
 }
 
@@ -238,8 +238,8 @@ TEST_F(SteppedMusicThread, SongWithRepeatPlaysOnPastItsEnd) {
     StartAndWaitForTimer(1);
     FireTicks(3 * 16 * 6);
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(control.load(), MusicControl::Running);
-    control.store(MusicControl::StopRequested);
+    EXPECT_EQ(control.load(), Running);
+    control.store(StopRequested);
     ASSERT_TRUE(WaitForStopped());
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "presentation/motion_tables.h"
 
 namespace {
