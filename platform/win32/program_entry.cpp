@@ -3,11 +3,37 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
-int RunWinMain(WinMainFunction winMain) {
-    // SDL turns SIGINT and SIGTERM into a quit event, which reaches the window as WM_CLOSE.
+namespace {
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// True when a window can be shown. SDL would otherwise settle for an
+// off-screen or console video driver and the intro would run unseen.
+bool DisplayAvailable() {
+#if defined(__unix__) && !defined(__ANDROID__)
+    if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "trelk: no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+        return false;
+    }
+#endif
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "trelk: no display available (%s)\n", SDL_GetError());
+        return false;
+    }
+    // Window creation starts video again, once the window class is known.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return true;
+}
+
+}  // namespace
+
+int RunWinMain(WinMainFunction winMain) {
+    if (!DisplayAvailable()) {
         return 1;
     }
     char commandLine[] = "";

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -29,15 +30,25 @@ Registry& TheRegistry() {
 std::atomic<bool> headlessWindows{false};
 
 SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
+    // X11 reports the window class to the window manager and to tools such as
+    // xdotool; SDL reads it when video starts.
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "trelk: cannot open the window: %s\n", SDL_GetError());
         return nullptr;
     }
-    // X11 reports the window class to the window manager and to tools such as xdotool.
-    setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
     SDL_Rect bounds{0, 0, 640, 480};
     SDL_GetDisplayBounds(0, &bounds);
-    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
-                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    // Made ready for OpenGL, the renderer SDL prefers, so that setting up the
+    // presentation does not replace the window (and its hidden cursor).
+    const char* name = title != nullptr ? title : "";
+    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    SDL_Window* window = SDL_CreateWindow(name, bounds.x, bounds.y, bounds.w, bounds.h, flags | SDL_WINDOW_OPENGL);
+    if (window == nullptr) {
+        window = SDL_CreateWindow(name, bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    }
     if (window != nullptr) {
         SDL_ShowCursor(SDL_DISABLE);
     }

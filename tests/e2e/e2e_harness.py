@@ -97,11 +97,17 @@ class Intro:
                                         stdout=self.stdout, stderr=self.stderr)
 
     def wait_window(self, timeout=10.0):
+        """The intro's visible window, once its id has held for half a second
+        (SDL may replace the X window when it sets up rendering)."""
         deadline = time.time() + timeout
+        seen, since = None, 0.0
         while time.time() < deadline:
-            found = self.server.xdotool("search", "--name", "^" + TITLE + "$").split()
-            if found:
-                return found[0]
+            found = self.server.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").split()
+            current = found[0] if found else None
+            if current != seen:
+                seen, since = current, time.time()
+            elif current is not None and time.time() - since >= 0.5:
+                return current
             if self.process.poll() is not None:
                 fail("the intro ended before its window appeared (exit %d)" % self.process.returncode)
             time.sleep(0.05)
