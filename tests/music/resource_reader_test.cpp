@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -186,6 +188,35 @@ TEST_F(ModuleLoading, MissingResourceLeavesNoLibraryError) {
     MikMod_errno = 0;
     EXPECT_EQ(LoadModuleFromResource(1000, "#116"), nullptr);
     EXPECT_EQ(MikMod_errno, 0);
+}
+
+TEST_F(ModuleLoading, TheEmbeddedSongLoadsAndPlaysThroughTheDriver) {
+    std::ifstream file(TRELK_SONG_FILE, std::ios::binary);
+    std::vector<uint8_t> song((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (song.empty()) {
+        GTEST_SKIP() << "no song asset yet";
+    }
+    EXPECT_EQ(song.size(), 140414u);
+    MODULE* module = Load(song, static_cast<uint32_t>(song.size()));
+    ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
+    EXPECT_EQ(module->numchn, 4);
+    EXPECT_NE(std::strstr(module->modtype, "XM format"), nullptr);
+    FakeTimer timer;
+    SetMultimediaTimerForTesting(&timer);
+    Player_Start(module);
+    EXPECT_EQ(md_numchn, 4);
+    int started = 0;
+    for (int event = 0; event < 3 * 500; ++event) {
+        DriverEvent();
+        for (int v = 0; v < 4; ++v) {
+            started += outputDriver.voices[v].buffer != nullptr ? 1 : 0;
+        }
+    }
+    EXPECT_GT(started, 0) << "the song starts voices";
+    Player_Stop();
+    SetMultimediaTimerForTesting(nullptr);
+    Player_Free(module);
+    EXPECT_EQ(sound.LiveBuffers(), 0);
 }
 
 TEST_F(ModuleLoading, MoreThan128SamplesFailWithOutOfHandles) {
