@@ -19,6 +19,7 @@ def parse_args():
     parser.add_argument("--intro", required=True)
     parser.add_argument("--probe", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--assets", required=True)
     args = parser.parse_args()
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
