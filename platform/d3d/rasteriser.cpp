@@ -227,7 +227,8 @@ void Fill(const RasterTarget& target, const Setup& s) {
             if constexpr (Interpolants::kDepth) {
                 // Selects instead of a branch: passing and failing interleave unpredictably.
                 const auto value = static_cast<uint16_t>(depth >> 15);
-                depth += depthStep;
+                // Unsigned: the step after the row's last pixel may leave the range.
+                depth = static_cast<int32_t>(static_cast<uint32_t>(depth) + static_cast<uint32_t>(depthStep));
                 const uint16_t stored = depthRow[k];
                 const bool pass = value <= stored;
                 depthRow[k] = pass ? value : stored;
