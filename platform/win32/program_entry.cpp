@@ -34,7 +34,9 @@ bool DisplayAvailable() {
 
 int RunWinMain(WinMainFunction winMain) {
     if (!DisplayAvailable()) {
-        return 1;
+        // Nothing of the program ran: end without running its exit-time clean-up,
+        // which would leave a log line behind for a run that never started.
+        std::_Exit(1);
     }
     char commandLine[] = "";
     return winMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOW);

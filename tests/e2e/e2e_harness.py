@@ -3,6 +3,7 @@ presses through xdotool, and screenshots read from xwd files."""
 
 import argparse
 import os
+import random
 import shutil
 import signal
 import struct
@@ -41,21 +42,26 @@ class XServer:
     """Xvfb at 640 x 480 x 24 on the first free display number."""
 
     def __init__(self, width=640, height=480):
-        # -displayfd lets the server pick a free display, so tests can run side by side.
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
-        os.close(write_end)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                fail("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        self.display = ":" + number.decode().strip()
+        # A random display number far from the usual ones, so that tests side
+        # by side never meet a server that another test is shutting down.
+        rng = random.Random(os.getpid() ^ int(time.time() * 1000))
+        for _ in range(20):
+            number = rng.randrange(200, 30000)
+            socket = "/tmp/.X11-unix/X%d" % number
+            if os.path.exists(socket) or os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.process = subprocess.Popen(
+                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.time() + 10
+            while not os.path.exists(socket) and self.process.poll() is None and time.time() < deadline:
+                time.sleep(0.02)
+            if os.path.exists(socket) and self.process.poll() is None:
+                self.display = ":%d" % number
+                return
+            self.process.kill()
+            self.process.wait()
+        fail("Xvfb did not start")
 
     def env(self, **extra):
         env = dict(os.environ)
@@ -97,22 +103,25 @@ class Intro:
         self.process = subprocess.Popen([intro], cwd=work, env=server.env(**env),
                                         stdout=self.stdout, stderr=self.stderr)
 
-    def wait_window(self, timeout=10.0):
-        """The intro's visible window, once its id has held for half a second
-        (SDL may replace the X window when it sets up rendering)."""
+    def wait_window(self, timeout=20.0):
+        """The intro's visible window, once the same id has been found for half
+        a second (SDL may replace the X window when it sets up rendering)."""
         deadline = time.time() + timeout
-        seen, since = None, 0.0
+        seen, since, history = None, 0.0, []
         while time.time() < deadline:
-            found = self.server.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").split()
-            current = found[0] if found else None
+            found = sorted(self.server.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").split())
+            current = found[-1] if found else None
             if current != seen:
                 seen, since = current, time.time()
+                history.append(found)
             elif current is not None and time.time() - since >= 0.5:
                 return current
             if self.process.poll() is not None:
                 fail("the intro ended before its window appeared (exit %d)" % self.process.returncode)
             time.sleep(0.05)
-        fail("no window titled %r within %.0f s" % (TITLE, timeout))
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.server.env(), capture_output=True,
+                              text=True).stdout
+        fail("no steady window titled %r within %.0f s (seen: %s; windows:\n%s)" % (TITLE, timeout, history, tree))
 
     def key(self, name):
         self.server.xdotool("key", name)
