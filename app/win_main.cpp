@@ -75,11 +75,13 @@ int SetUpPresentation() {
     scene.cameras[0].SetEye(0.0f, 0.0f, 10.0f);
     scene.cameras[0].ApplyView();
     scene.lights[0].Apply();
+    return 0;
+}
 
+void StartSong() {
     MusicControl.store(Running);
     StartMusic(1, SONG_SIZE, "#116", &MusicControl);
     RepeatSong.store(true);
-    return 0;
 }
 
 int RunMainLoop() {
@@ -101,13 +103,16 @@ int RunMainLoop() {
     return 0;
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*showCommand*/) {
+void PrepareMainframe(HINSTANCE instance) {
     currentPage = pageTable[0];
     mainframe.hInstance = instance;
     std::strcpy(mainframe.title, "Vorlix - Trelk Intro");
     mainframe.windowProc = WindowProc;
     std::strcpy(mainframe.className, "TestClass01");
+}
 
+int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*showCommand*/) {
+    PrepareMainframe(instance);
     if (mainframe.CreateMainWindow() != 0) {
         return 0;
     }
@@ -117,6 +122,7 @@ int WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, i
     if (SetUpPresentation() != 0) {
         return -1;
     }
+    StartSong();
     renderEnabled = 1;
     return RunMainLoop();
 }

@@ -7,9 +7,15 @@
 // the quit message's wParam when the loop sees WM_QUIT, 0 when the window is gone.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
-// Start-up steps after the window and the display: scene, tables, images, music.
+// First start-up steps: the first text page, the instance, title, procedure and class name.
+void PrepareMainframe(HINSTANCE instance);
+
+// Start-up steps after the window and the display: scene, tables and images.
 // Returns 0, or -1 after a fatal error.
 int SetUpPresentation();
+
+// The music thread starts with the song set to repeat.
+void StartSong();
 
 // The message and frame loop; returns WinMain's result.
 int RunMainLoop();
