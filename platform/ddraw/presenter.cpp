@@ -37,7 +37,10 @@ bool PresentTarget::Prepare(SDL_Window* sdlWindow, int width, int height, bool r
         sdlWindow_ = sdlWindow;
         renderer_ = SDL_GetRenderer(sdlWindow);
         if (renderer_ == nullptr) {
-            renderer_ = SDL_CreateRenderer(sdlWindow, -1, 0);
+            // SDL's own software renderer: the picture is small, it starts at once
+            // (no OpenGL set-up, which on a machine without a GPU compiles shaders
+            // for seconds) and it never replaces the window.
+            renderer_ = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
         }
         texture_ = nullptr;
         if (renderer_ == nullptr) {

@@ -1,9 +1,9 @@
 #include "platform/win32/program_entry.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/win32/window_registry.h"
 
 namespace {
 
@@ -12,32 +12,23 @@ bool IsSet(const char* name) {
     return value != nullptr && value[0] != '\0';
 }
 
-// True when a window can be shown. SDL would otherwise settle for an
-// off-screen or console video driver and the intro would run unseen.
-bool DisplayAvailable() {
-#if defined(__unix__) && !defined(__ANDROID__)
-    if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER")) {
-        std::fprintf(stderr, "trelk: no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
-        return false;
-    }
-#endif
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "trelk: no display available (%s)\n", SDL_GetError());
-        return false;
-    }
-    // Window creation starts video again, once the window class is known.
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return true;
-}
-
 }  // namespace
 
 int RunWinMain(WinMainFunction winMain) {
-    if (!DisplayAvailable()) {
-        // Nothing of the program ran: end without running its exit-time clean-up,
-        // which would leave a log line behind for a run that never started.
+#if defined(__unix__) && !defined(__ANDROID__)
+    // SDL would otherwise settle for an off-screen or console video driver and
+    // the intro would run unseen. Video itself starts with the first window,
+    // once its class name is known (starting it twice in one process loses
+    // the X connection with this SDL).
+    if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "trelk: no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+        // Nothing of the program ran: end without its exit-time clean-up, which
+        // would leave a log line behind for a run that never started.
         std::_Exit(1);
     }
+#endif
     char commandLine[] = "";
-    return winMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOW);
+    int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOW);
+    // A display that is named but cannot be opened: the window was never made.
+    return VideoUnavailable() ? 1 : result;
 }

@@ -6,6 +6,7 @@
 
 using WinMainFunction = int (*)(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
-// Without a display, says so in one line on standard error and ends the process with code 1;
-// otherwise runs winMain with the executable's module and returns its result.
+// Without a display, says so in one line on standard error and ends the process
+// with code 1; otherwise runs winMain with the executable's module and returns
+// its result (1 when the named display could not be opened).
 int RunWinMain(WinMainFunction winMain);

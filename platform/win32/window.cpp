@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -28,6 +29,35 @@ Registry& TheRegistry() {
 }
 
 std::atomic<bool> headlessWindows{false};
+std::atomic<bool> videoUnavailable{false};
+
+// A fully transparent cursor. SDL's own hidden state is not always carried
+// over to the X window, a cursor image of its own is.
+void HideCursor() {
+    static SDL_Cursor* blank = nullptr;
+    if (blank == nullptr) {
+        const Uint8 nothing[8] = {};
+        blank = SDL_CreateCursor(nothing, nothing, 8, 8, 0, 0);
+    }
+    if (blank != nullptr) {
+        SDL_SetCursor(blank);
+    } else {
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+}
+
+// False when SDL fell back to a video driver that shows nothing (off-screen,
+// dummy), which it does when the named X display cannot be opened; a driver
+// chosen on purpose with SDL_VIDEODRIVER is taken as it is.
+bool OnScreenDriver() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen != nullptr && chosen[0] != '\0') {
+        return true;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0 &&
+           std::strcmp(driver, "evdev") != 0;
+}
 
 SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
     // X11 reports the window class to the window manager and to tools such as
@@ -36,21 +66,26 @@ SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
         setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "trelk: cannot open the window: %s\n", SDL_GetError());
+        std::fprintf(stderr, "trelk: no display available (%s)\n", SDL_GetError());
+        videoUnavailable.store(true);
         return nullptr;
     }
+    if (!OnScreenDriver()) {
+        std::fprintf(stderr, "trelk: no display available (cannot open display \"%s\")\n",
+                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+        videoUnavailable.store(true);
+        return nullptr;
+    }
+    // The window's pixels go straight to the X server (shared memory). Left
+    // to itself SDL would put an OpenGL texture behind the window surface and
+    // replace the window to do so, losing keys pressed meanwhile.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Rect bounds{0, 0, 640, 480};
     SDL_GetDisplayBounds(0, &bounds);
-    // Made ready for OpenGL, the renderer SDL prefers, so that setting up the
-    // presentation does not replace the window (and its hidden cursor).
-    const char* name = title != nullptr ? title : "";
-    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-    SDL_Window* window = SDL_CreateWindow(name, bounds.x, bounds.y, bounds.w, bounds.h, flags | SDL_WINDOW_OPENGL);
-    if (window == nullptr) {
-        window = SDL_CreateWindow(name, bounds.x, bounds.y, bounds.w, bounds.h, flags);
-    }
+    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
+                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     if (window != nullptr) {
-        SDL_ShowCursor(SDL_DISABLE);
+        HideCursor();
     }
     return window;
 }
@@ -108,6 +143,8 @@ SDL_Window* SdlWindowOf(HWND window) {
 }
 
 void SetHeadlessWindowsForTesting(bool headless) { headlessWindows.store(headless); }
+
+bool VideoUnavailable() { return videoUnavailable.load(); }
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
@@ -171,6 +208,7 @@ BOOL ShowWindow(HWND window, int /*command*/) {
     if (record->sdlWindow != nullptr) {
         SDL_ShowWindow(record->sdlWindow);
         SDL_RaiseWindow(record->sdlWindow);
+        HideCursor();
     }
     std::lock_guard lock(TheRegistry().mutex);
     TheRegistry().foreground = window;
@@ -221,9 +259,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lP
     }
 }
 
-HCURSOR SetCursor(HCURSOR cursor) {
+// The program only ever asks for no cursor.
+HCURSOR SetCursor(HCURSOR /*cursor*/) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        SDL_ShowCursor(cursor == nullptr ? SDL_DISABLE : SDL_ENABLE);
+        HideCursor();
     }
     return nullptr;
 }

@@ -38,6 +38,9 @@ WindowRecord* FirstWindowOfThisThread();
 // True when the calling thread owns a live SDL window (and must pump SDL events).
 bool ThisThreadHasSdlWindows();
 
+// True once a window could not be made because no display could be opened.
+bool VideoUnavailable();
+
 // Milliseconds on a steady clock, for timers.
 uint64_t QueueClockMs();
 // Drops the messages posted to a window that has just been destroyed.

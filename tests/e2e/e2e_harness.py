@@ -133,6 +133,12 @@ class Intro:
         try:
             code = self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            if shutil.which("gdb"):
+                # Where it hangs, for the failure report.
+                stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
+                                        capture_output=True, text=True).stdout
+                with open(os.path.join(self.work, "hang-stacks.txt"), "w") as f:
+                    f.write(stacks)
             self.process.send_signal(signal.SIGKILL)
             self.process.wait()
             fail("the intro did not end within %.1f s" % timeout)
