@@ -56,12 +56,22 @@ class XServer:
             deadline = time.time() + 10
             while not os.path.exists(socket) and self.process.poll() is None and time.time() < deadline:
                 time.sleep(0.02)
-            if os.path.exists(socket) and self.process.poll() is None:
-                self.display = ":%d" % number
+            self.display = ":%d" % number
+            if os.path.exists(socket) and self.process.poll() is None and self.accepts_clients():
                 return
             self.process.kill()
             self.process.wait()
         fail("Xvfb did not start")
+
+    def accepts_clients(self):
+        """The socket can exist a moment before the server answers on it."""
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env(), capture_output=True)
+            if probe.returncode == 0:
+                return True
+            time.sleep(0.05)
+        return False
 
     def env(self, **extra):
         env = dict(os.environ)
@@ -109,7 +119,9 @@ class Intro:
         deadline = time.time() + timeout
         seen, since, history = None, 0.0, []
         while time.time() < deadline:
-            found = sorted(self.server.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").split())
+            # By title and class: a message box carries the same title.
+            named = set(self.server.xdotool("search", "--onlyvisible", "--name", "^" + TITLE + "$").split())
+            found = sorted(named & set(self.server.xdotool("search", "--classname", CLASS_NAME).split()))
             current = found[-1] if found else None
             if current != seen:
                 seen, since = current, time.time()

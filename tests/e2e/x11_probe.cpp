@@ -1,9 +1,14 @@
 // A small X11 helper for the end-to-end tests:
 //   x11_probe close <window id>   asks the window to close as a window manager does (WM_DELETE_WINDOW)
 //   x11_probe cursor              prints "hidden" when the current cursor image is fully transparent
+//   x11_probe fps <seconds>       prints how many times a second the screen's left half changes
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+
+#include <cstdint>
+#include <ctime>
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +46,43 @@ int ReportCursor(Display* display) {
     return 0;
 }
 
+// Samples the left half of the screen every 4 ms and counts the changes: one
+// per composed frame, since the ring of copies moves in every frame.
+int FramesPerSecond(Display* display, double seconds) {
+    Window root = DefaultRootWindow(display);
+    uint64_t previous = 0;
+    int changes = 0;
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        double elapsed = static_cast<double>(now.tv_sec - start.tv_sec) + (now.tv_nsec - start.tv_nsec) * 1e-9;
+        if (elapsed >= seconds) {
+            break;
+        }
+        XImage* image = XGetImage(display, root, 0, 0, 320, 480, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return 1;
+        }
+        uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixels
+        const size_t bytes = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(image->height);
+        for (size_t i = 0; i < bytes; i += 8) {
+            hash = (hash ^ static_cast<uint8_t>(image->data[i])) * 1099511628211ull;
+            hash = (hash ^ static_cast<uint8_t>(image->data[i + 1])) * 1099511628211ull;
+        }
+        XDestroyImage(image);
+        if (previous != 0 && hash != previous) {
+            ++changes;
+        }
+        previous = hash;
+        timespec pause{0, 4000000};
+        nanosleep(&pause, nullptr);
+    }
+    std::printf("%.2f\n", changes / seconds);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,8 +96,10 @@ int main(int argc, char** argv) {
         result = Close(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
     } else if (argc == 2 && std::strcmp(argv[1], "cursor") == 0) {
         result = ReportCursor(display);
+    } else if (argc == 3 && std::strcmp(argv[1], "fps") == 0) {
+        result = FramesPerSecond(display, std::strtod(argv[2], nullptr));
     } else {
-        std::fputs("usage: x11_probe close <window> | cursor\n", stderr);
+        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds>\n", stderr);
     }
     XCloseDisplay(display);
     return result;
