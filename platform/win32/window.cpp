@@ -59,20 +59,45 @@ bool OnScreenDriver() {
            std::strcmp(driver, "evdev") != 0;
 }
 
+// Starts SDL video. An X server that is busy setting up (a display just
+// started, say) can refuse the first attempt, and SDL then settles for its
+// off-screen driver: such a start is undone and tried again for up to a second.
+bool StartVideo() {
+    // With only an X display named, ask for X11 alone: probing Wayland first
+    // only prints complaints.
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((chosen == nullptr || chosen[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            if (OnScreenDriver()) {
+                return true;
+            }
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        SDL_Delay(100);
+    }
+    return false;
+}
+
 SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
     // X11 reports the window class to the window manager and to tools such as
     // xdotool; SDL reads it when video starts.
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
     }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartVideo()) {
         std::fprintf(stderr, "trelk: no display available (%s)\n", SDL_GetError());
         videoUnavailable.store(true);
         return nullptr;
     }
     if (!OnScreenDriver()) {
-        std::fprintf(stderr, "trelk: no display available (cannot open display \"%s\")\n",
-                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+        const char* driver = SDL_GetCurrentVideoDriver();
+        std::fprintf(stderr, "trelk: no display available (cannot open display \"%s\"; video driver %s)\n",
+                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "",
+                     driver != nullptr ? driver : "none");
         videoUnavailable.store(true);
         return nullptr;
     }
