@@ -2,6 +2,7 @@
 //   x11_probe close <window id>   asks the window to close as a window manager does (WM_DELETE_WINDOW)
 //   x11_probe cursor              prints "hidden" when the current cursor image is fully transparent
 //   x11_probe fps <seconds>       prints how many times a second the screen's left half changes
+//   x11_probe first-frame <s>     prints the milliseconds until the picture shows at (100, 470)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -83,6 +84,35 @@ int FramesPerSecond(Display* display, double seconds) {
     return 0;
 }
 
+double Seconds(const timespec& from) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec - from.tv_sec) + (now.tv_nsec - from.tv_nsec) * 1e-9;
+}
+
+// Polls one pixel of the picture's area every half millisecond until it shows
+// the picture (neither the black of an empty window nor white).
+int FirstFrame(Display* display, double timeout) {
+    Window root = DefaultRootWindow(display);
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    while (Seconds(start) < timeout) {
+        XImage* image = XGetImage(display, root, 100, 470, 1, 1, AllPlanes, ZPixmap);
+        if (image != nullptr) {
+            unsigned long pixel = XGetPixel(image, 0, 0);
+            XDestroyImage(image);
+            if (pixel != 0 && (pixel & 0xFFFFFF) != 0xFFFFFF) {
+                std::printf("%.1f\n", Seconds(start) * 1000.0);
+                return 0;
+            }
+        }
+        timespec pause{0, 500000};
+        nanosleep(&pause, nullptr);
+    }
+    std::puts("timeout");
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,10 +126,12 @@ int main(int argc, char** argv) {
         result = Close(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
     } else if (argc == 2 && std::strcmp(argv[1], "cursor") == 0) {
         result = ReportCursor(display);
+    } else if (argc == 3 && std::strcmp(argv[1], "first-frame") == 0) {
+        result = FirstFrame(display, std::strtod(argv[2], nullptr));
     } else if (argc == 3 && std::strcmp(argv[1], "fps") == 0) {
         result = FramesPerSecond(display, std::strtod(argv[2], nullptr));
     } else {
-        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds>\n", stderr);
+        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds> | first-frame <seconds>\n", stderr);
     }
     XCloseDisplay(display);
     return result;
