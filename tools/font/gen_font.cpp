@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/asset_file.h"
+
 #include "tools/font/font_strip.h"
 
 int main(int argc, char** argv) {
@@ -15,15 +17,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gen_font: %s\n", error.c_str());
     return 1;
   }
-  std::FILE* file = std::fopen(argv[1], "wb");
-  if (file == nullptr) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  return 0;
+  return trelk::tools::WriteAssetFile(argv[1], bytes) ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // gen_mesh OUTPUT: writes the intro's mesh (a 3D Studio file) to OUTPUT.
 #include <cstdio>
 
+#include "tools/asset_file.h"
+
 #include "tools/mesh/logo_mesh.h"
 #include "tools/mesh/mesh_file.h"
 
@@ -15,15 +17,5 @@ int main(int argc, char** argv) {
                  trelk::tools::MESH_FILE_BYTES);
     return 1;
   }
-  std::FILE* file = std::fopen(argv[1], "wb");
-  if (file == nullptr) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) {
-    std::perror(argv[1]);
-    return 1;
-  }
-  return 0;
+  return trelk::tools::WriteAssetFile(argv[1], bytes) ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/asset_file.h"
 #include "tools/song/song_builder.h"
 
 int main(int argc, char** argv) {
@@ -15,16 +16,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gen_song: the song could not be built\n");
     return 1;
   }
-  std::FILE* file = std::fopen(argv[1], "wb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "gen_song: cannot open %s\n", argv[1]);
-    return 1;
-  }
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-  const bool closed = std::fclose(file) == 0;
-  if (written != bytes.size() || !closed) {
-    std::fprintf(stderr, "gen_song: cannot write %s\n", argv[1]);
-    return 1;
-  }
-  return 0;
+  return trelk::tools::WriteAssetFile(argv[1], bytes) ? 0 : 1;
 }
