@@ -18,10 +18,10 @@ constexpr int PICTURE_HEIGHT = 406;
 // Smooth bands with a little noise, like a dithered picture; or pure noise,
 // the worst case for LZW (the table fills and clears all the time).
 std::vector<uint8_t> MakePicture(bool noise) {
-    GifStreamSpec spec;
-    spec.screenWidth = PICTURE_WIDTH;
-    spec.screenHeight = PICTURE_HEIGHT;
-    spec.globalColours = RandomColours(256, 1u);
+    GifStreamSpec layout;
+    layout.screenWidth = PICTURE_WIDTH;
+    layout.screenHeight = PICTURE_HEIGHT;
+    layout.globalColours = RandomColours(256, 1u);
     GifFrame frame;
     frame.width = PICTURE_WIDTH;
     frame.height = PICTURE_HEIGHT;
@@ -38,8 +38,8 @@ std::vector<uint8_t> MakePicture(bool noise) {
             }
         }
     }
-    spec.frames = {frame};
-    return WriteGifWithGiflib(spec);
+    layout.frames = {frame};
+    return WriteGifWithGiflib(layout);
 }
 
 void DecodePicture(benchmark::State& state) {

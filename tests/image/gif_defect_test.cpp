@@ -270,18 +270,18 @@ TEST(GifRefusals, EmptyImageStillHasAPixelBuffer) {
 // Every cut of a valid stream decodes to null or an image, never past the end:
 // under AddressSanitizer a read beyond the copy below is caught.
 TEST(GifRefusals, EveryTruncationIsSafe) {
-    GifStreamSpec spec;
-    spec.screenWidth = 40;
-    spec.screenHeight = 30;
-    spec.globalColours = RandomColours(16, 1u);
+    GifStreamSpec layout;
+    layout.screenWidth = 40;
+    layout.screenHeight = 30;
+    layout.globalColours = RandomColours(16, 1u);
     GifFrame frame;
     frame.width = 40;
     frame.height = 30;
     frame.localColours = RandomColours(32, 2u);
     frame.pixels = RandomPixels(40, 30, 32, 3u);
     frame.extensions = {GifExtension{0xFE, {{'a', 'b'}}}};
-    spec.frames = {frame};
-    const std::vector<uint8_t> full = WriteGifWithGiflib(spec);
+    layout.frames = {frame};
+    const std::vector<uint8_t> full = WriteGifWithGiflib(layout);
     ASSERT_FALSE(full.empty());
     // header 13 + global 48 + comment 6 + descriptor 10 + local 96 + code size 1
     const size_t firstDataByte = 13 + 48 + 6 + 10 + 96 + 1;

@@ -13,10 +13,10 @@ std::vector<std::vector<uint8_t>> GifSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
     for (int colours : {2, 16, 256}) {
         for (bool interlaced : {false, true}) {
-            GifStreamSpec spec;
-            spec.screenWidth = 23;
-            spec.screenHeight = 11;
-            spec.globalColours = RandomColours(colours, 1u);
+            GifStreamSpec layout;
+            layout.screenWidth = 23;
+            layout.screenHeight = 11;
+            layout.globalColours = RandomColours(colours, 1u);
             GifFrame frame;
             frame.width = 23;
             frame.height = 11;
@@ -24,8 +24,8 @@ std::vector<std::vector<uint8_t>> GifSeeds() {
             frame.localColours = colours == 16 ? RandomColours(4, 2u) : std::vector<Colour>{};
             frame.pixels = RandomPixels(23, 11, colours == 16 ? 4 : colours, 3u, 3);
             frame.extensions = {GifExtension{0xF9, {{1, 2, 3, 4}}}};
-            spec.frames = {frame};
-            seeds.push_back(WriteGifWithGiflib(spec));
+            layout.frames = {frame};
+            seeds.push_back(WriteGifWithGiflib(layout));
         }
     }
     return seeds;

@@ -46,17 +46,17 @@ void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& 
 
 GifStreamSpec OneImage(int width, int height, int colours, uint32_t seed, bool interlaced = false,
                        int runLength = 1) {
-    GifStreamSpec spec;
-    spec.screenWidth = width;
-    spec.screenHeight = height;
-    spec.globalColours = RandomColours(colours, seed);
+    GifStreamSpec layout;
+    layout.screenWidth = width;
+    layout.screenHeight = height;
+    layout.globalColours = RandomColours(colours, seed);
     GifFrame frame;
     frame.width = width;
     frame.height = height;
     frame.interlaced = interlaced;
     frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
-    spec.frames.push_back(frame);
-    return spec;
+    layout.frames.push_back(frame);
+    return layout;
 }
 
 TEST(GifReference, GlobalTablesOfEverySizeAndCodeSize) {
@@ -70,12 +70,12 @@ TEST(GifReference, GlobalTablesOfEverySizeAndCodeSize) {
 
 TEST(GifReference, LocalTablesOverrideTheGlobalOne) {
     for (int colours = 2; colours <= 256; colours *= 2) {
-        GifStreamSpec spec = OneImage(19, 11, 4, 7u);
-        spec.frames[0].localColours = RandomColours(colours, 300u + colours);
-        spec.frames[0].pixels = RandomPixels(19, 11, colours, 400u + colours);
-        ExpectMatchesGiflib(WriteGifWithGiflib(spec), "local with global, " + std::to_string(colours));
-        spec.globalColours.clear();
-        ExpectMatchesGiflib(WriteGifWithGiflib(spec), "local only, " + std::to_string(colours));
+        GifStreamSpec layout = OneImage(19, 11, 4, 7u);
+        layout.frames[0].localColours = RandomColours(colours, 300u + colours);
+        layout.frames[0].pixels = RandomPixels(19, 11, colours, 400u + colours);
+        ExpectMatchesGiflib(WriteGifWithGiflib(layout), "local with global, " + std::to_string(colours));
+        layout.globalColours.clear();
+        ExpectMatchesGiflib(WriteGifWithGiflib(layout), "local only, " + std::to_string(colours));
     }
 }
 
@@ -120,7 +120,7 @@ TEST(GifReference, ExtensionBlocksOfEveryKindAreSteppedOver) {
 }
 
 TEST(GifReference, OnlyTheFirstOfSeveralImagesIsDecoded) {
-    GifStreamSpec spec = OneImage(30, 20, 64, 31u);
+    GifStreamSpec layout = OneImage(30, 20, 64, 31u);
     GifFrame second;
     second.left = 5;
     second.top = 5;
@@ -128,8 +128,8 @@ TEST(GifReference, OnlyTheFirstOfSeveralImagesIsDecoded) {
     second.height = 4;
     second.localColours = RandomColours(8, 32u);
     second.pixels = RandomPixels(10, 4, 8, 33u);
-    spec.frames.push_back(second);
-    const auto stream = WriteGifWithGiflib(spec);
+    layout.frames.push_back(second);
+    const auto stream = WriteGifWithGiflib(layout);
     ExpectMatchesGiflib(stream, "two images");
     const ImagePtr image = Decode(stream);
     ASSERT_NE(image, nullptr);
@@ -138,12 +138,12 @@ TEST(GifReference, OnlyTheFirstOfSeveralImagesIsDecoded) {
 }
 
 TEST(GifReference, SizeIsTheImageDescriptorsNotTheScreens) {
-    GifStreamSpec spec = OneImage(17, 9, 16, 41u);
-    spec.screenWidth = 200;
-    spec.screenHeight = 150;
-    spec.frames[0].left = 30;
-    spec.frames[0].top = 40;
-    const auto stream = WriteGifWithGiflib(spec);
+    GifStreamSpec layout = OneImage(17, 9, 16, 41u);
+    layout.screenWidth = 200;
+    layout.screenHeight = 150;
+    layout.frames[0].left = 30;
+    layout.frames[0].top = 40;
+    const auto stream = WriteGifWithGiflib(layout);
     ExpectMatchesGiflib(stream, "offset image on a larger screen");
     const ImagePtr image = Decode(stream);
     ASSERT_NE(image, nullptr);
@@ -153,9 +153,9 @@ TEST(GifReference, SizeIsTheImageDescriptorsNotTheScreens) {
 
 TEST(GifReference, EveryVersionIsAccepted) {
     for (bool gif89 : {false, true}) {
-        GifStreamSpec spec = OneImage(8, 8, 4, 51u);
-        spec.gif89 = gif89;
-        ExpectMatchesGiflib(WriteGifWithGiflib(spec), gif89 ? "89a" : "87a");
+        GifStreamSpec layout = OneImage(8, 8, 4, 51u);
+        layout.gif89 = gif89;
+        ExpectMatchesGiflib(WriteGifWithGiflib(layout), gif89 ? "89a" : "87a");
     }
     auto stream = WriteGifWithGiflib(OneImage(8, 8, 4, 52u));
     stream[3] = 'x';

@@ -93,18 +93,18 @@ bool PutFrame(GifFileType* gif, const GifFrame& frame) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& spec) {
+std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& layout) {
     std::vector<uint8_t> out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, AppendBytes, &error);
     if (gif == nullptr) {
         return {};
     }
-    EGifSetGifVersion(gif, spec.gif89);
-    ColorMapObject* global = MakeMap(spec.globalColours);
-    bool ok = EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, 8, 0, global) != GIF_ERROR;
+    EGifSetGifVersion(gif, layout.gif89);
+    ColorMapObject* global = MakeMap(layout.globalColours);
+    bool ok = EGifPutScreenDesc(gif, layout.screenWidth, layout.screenHeight, 8, 0, global) != GIF_ERROR;
     GifFreeMapObject(global);
-    for (const auto& frame : spec.frames) {
+    for (const auto& frame : layout.frames) {
         ok = ok && PutFrame(gif, frame);
     }
     ok = (EGifCloseFile(gif, &error) != GIF_ERROR) && ok;

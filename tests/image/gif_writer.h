@@ -33,8 +33,8 @@ struct GifStreamSpec {
     std::vector<GifFrame> frames;
 };
 
-// Encodes spec with giflib; an empty result means giflib refused it.
-std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& spec);
+// Encodes layout with giflib; an empty result means giflib refused it.
+std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& layout);
 
 // What giflib decodes from a stream's first image.
 struct ReferenceImage {

@@ -39,18 +39,18 @@ protected:
 
     // A giflib-written picture of the given size with random colours.
     void InstallRandomPicture(int width, int height, int colours) {
-        GifStreamSpec spec;
-        spec.screenWidth = width;
-        spec.screenHeight = height;
-        spec.globalColours = RandomColours(colours, 77u);
+        GifStreamSpec layout;
+        layout.screenWidth = width;
+        layout.screenHeight = height;
+        layout.globalColours = RandomColours(colours, 77u);
         GifFrame frame;
         frame.width = width;
         frame.height = height;
         frame.pixels = RandomPixels(width, height, colours, 78u);
-        spec.frames = {frame};
-        colourTable = spec.globalColours;
+        layout.frames = {frame};
+        colourTable = layout.globalColours;
         pixels = frame.pixels;
-        InstallPicture(WriteGifWithGiflib(spec));
+        InstallPicture(WriteGifWithGiflib(layout));
     }
 
     FakeSurface& Made() { return *directDraw.surfaces.at(0); }

@@ -39,10 +39,10 @@ UINT FakeTimer::LiveId() const {
     return LiveIdLocked();
 }
 
-SWORD LoadSample(const SampleSpec& spec) {
+SWORD LoadSample(const SampleSpec& sampleSpec) {
     std::vector<uint8_t> file;
-    for (int16_t value : spec.data) {
-        if (spec.sixteenBit) {
+    for (int16_t value : sampleSpec.data) {
+        if (sampleSpec.sixteenBit) {
             file.push_back(static_cast<uint8_t>(value & 0xFF));
         }
         file.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
@@ -50,10 +50,10 @@ SWORD LoadSample(const SampleSpec& spec) {
     ResourceReader reader{};
     OpenResourceReader(reader, file.data(), static_cast<uint32_t>(file.size()));
     SAMPLE sample{};
-    sample.length = spec.lengthOverride != 0 ? spec.lengthOverride : static_cast<ULONG>(spec.data.size());
-    sample.loopstart = spec.loopStart;
-    sample.loopend = spec.loopEnd;
-    sample.flags = static_cast<UWORD>(SF_SIGNED | (spec.sixteenBit ? SF_16BITS : 0) | (spec.looped ? SF_LOOP : 0));
+    sample.length = sampleSpec.lengthOverride != 0 ? sampleSpec.lengthOverride : static_cast<ULONG>(sampleSpec.data.size());
+    sample.loopstart = sampleSpec.loopStart;
+    sample.loopend = sampleSpec.loopEnd;
+    sample.flags = static_cast<UWORD>(SF_SIGNED | (sampleSpec.sixteenBit ? SF_16BITS : 0) | (sampleSpec.looped ? SF_LOOP : 0));
     SAMPLOAD loader{};
     loader.length = sample.length;
     loader.loopstart = sample.loopstart;

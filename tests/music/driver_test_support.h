@@ -52,7 +52,7 @@ struct SampleSpec {
     uint32_t loopEnd = 0;
     uint32_t lengthOverride = 0;  // a length larger than the data (nothing is read)
 };
-SWORD LoadSample(const SampleSpec& spec);
+SWORD LoadSample(const SampleSpec& sampleSpec);
 
 class DriverTest : public ::testing::Test {
 protected:
