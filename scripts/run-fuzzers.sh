@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for the given seconds, two at a
-# time, each from its seed corpus when it has one. Fails when a target finds anything.
+# time, each seeded with the intro's own asset of its kind. Fails when a target finds anything.
 #   scripts/run-fuzzers.sh <fuzz build dir> <seconds>
 set -euo pipefail
 build=${1:?fuzz build directory}
@@ -20,9 +20,21 @@ run_one() {
   name=$(basename "$target")
   corpus="$work/$name"
   mkdir -p "$corpus"
-  seeds="$root/fuzz/${name#fuzz_}/corpus"
+  # The intro's own asset of that kind is the seed.
+  local seed=""
+  case $name in
+    fuzz_gif_decoder) seed=picture.gif ;;
+    fuzz_font_strip) seed=font.tga ;;
+    fuzz_mesh_reader) seed=mesh.3ds ;;
+    fuzz_module_reader) seed=song.xm ;;
+  esac
   local args=("$corpus")
-  [ -d "$seeds" ] && args+=("$seeds")
+  if [ -n "$seed" ]; then
+    seeds="$work/$name-seeds"
+    mkdir -p "$seeds"
+    cp "$root/assets/$seed" "$seeds/"
+    args+=("$seeds")
+  fi
   if "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/$name-" "${args[@]}" \
       >"$work/$name.log" 2>&1; then
     echo "$name: $(grep -m1 'stat::number_of_executed_units' "$work/$name.log" | awk '{print $2}') executions, nothing found"
