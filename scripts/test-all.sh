@@ -21,7 +21,7 @@ section "asan: address and undefined-behaviour sanitizers, leak checking on"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  ctest --preset asan -j "$jobs"
+  LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp ctest --preset asan -j "$jobs"
 
 section "tsan: unit tests"
 cmake --preset tsan >/dev/null
