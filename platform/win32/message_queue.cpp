@@ -188,12 +188,15 @@ LRESULT DispatchMessageA(const MSG* msg) {
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     std::thread::id owner = std::this_thread::get_id();
+    bool ownerWaitsInSdl = false;
     if (window != nullptr) {
+        std::lock_guard lock(WindowRegistryMutex());
         WindowRecord* record = FindWindowRecord(window);
         if (record == nullptr) {
             return FALSE;
         }
         owner = record->owner;
+        ownerWaitsInSdl = record->sdlWindow != nullptr;
     }
     ThreadQueue& queue = QueueOf(owner);
     {
@@ -201,8 +204,8 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         queue.messages.push_back(MakeMessage(window, message, wParam, lParam));
     }
     queue.posted.notify_all();
-    if (SDL_WasInit(SDL_INIT_EVENTS) != 0) {
-        // Wakes a main thread that waits in SDL for input.
+    if (ownerWaitsInSdl && owner != std::this_thread::get_id()) {
+        // Wakes the window's thread, which waits for input in SDL.
         SDL_Event wake{};
         wake.type = SDL_USEREVENT;
         SDL_PushEvent(&wake);
