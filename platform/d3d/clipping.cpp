@@ -20,10 +20,13 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
             a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-// One Sutherland-Hodgman pass; returns the new corner count.
+// One Sutherland-Hodgman pass; returns the new corner count. A convex polygon
+// gains at most one corner per plane, but rounding can make a nearly
+// degenerate one cross a plane more than twice: corners beyond the room of
+// `out` (MAX_CLIPPED_VERTICES) are dropped rather than written past its end.
 int ClipAgainst(const float* plane, const ClipVertex* in, int count, ClipVertex* out) {
     int written = 0;
-    for (int index = 0; index < count; ++index) {
+    for (int index = 0; index < count && written < MAX_CLIPPED_VERTICES; ++index) {
         const ClipVertex& current = in[index];
         const ClipVertex& next = in[(index + 1) % count];
         const float dCurrent = Distance(plane, current);
@@ -40,7 +43,9 @@ int ClipAgainst(const float* plane, const ClipVertex* in, int count, ClipVertex*
             const float dInside = currentInside ? dCurrent : dNext;
             const float dOutside = currentInside ? dNext : dCurrent;
             const float t = dInside / (dInside - dOutside);
-            out[written++] = Lerp(inside, outside, t);
+            if (written < MAX_CLIPPED_VERTICES) {
+                out[written++] = Lerp(inside, outside, t);
+            }
         }
     }
     return written;

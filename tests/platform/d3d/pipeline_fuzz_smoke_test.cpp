@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <vector>
@@ -34,6 +37,20 @@ TEST(DisplayFuzzSmoke, HandMadeInputs) {
     for (const std::vector<uint8_t>& input : inputs) {
         EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0);
     }
+}
+
+// Inputs the fuzzer once found faults with (fuzz/display/regressions): a
+// nearly degenerate triangle that rounding made cross a clip plane more often
+// than a convex one can, overflowing the clipper's corner buffer.
+TEST(DisplayFuzzSmoke, EarlierFindingsStayFixed) {
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TRELK_DISPLAY_REGRESSIONS)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        std::vector<uint8_t> input{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0) << entry.path();
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 1);
 }
 
 TEST(DisplayFuzzSmoke, RandomAndMutatedInputs) {
