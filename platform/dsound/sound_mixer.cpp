@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -120,34 +121,44 @@ void MixRun(MixVoice& voice, float* accumulator, size_t frames) {
 }
 
 #if defined(__SSE2__)
-// Mono, four output frames at a time: the neighbours are fetched one by one,
-// the interpolation and gains are done four wide.
+// A frame and the one after it in one 32-bit load: low half, high half.
+inline int32_t SamplePair(const int16_t* samples, size_t index) {
+    int32_t pair;
+    std::memcpy(&pair, samples + index, sizeof pair);
+    return pair;
+}
+
+// Mono, four output frames at a time: each frame's two neighbours come in one
+// load, the interpolation and gains are done four wide. The weights come from
+// the low 32 bits of the four cursors, which advance with wrapping 32-bit adds
+// exactly as the 64-bit cursors do.
 size_t MixMonoFours(MixVoice& voice, float* accumulator, size_t frames) {
+    static_assert(MIX_FRACTION_BITS == 32, "the weights are the cursors' low 32 bits");
     const int16_t* samples = voice.samples;
     const __m128 left = _mm_set1_ps(voice.leftGain);
     const __m128 right = _mm_set1_ps(voice.rightGain);
     const __m128 scale = _mm_set1_ps(WEIGHT_SCALE);
     const uint64_t step = voice.step;
     uint64_t p0 = voice.position;
+    const auto low = [](uint64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position)); };
+    __m128i fractions = _mm_set_epi32(low(p0 + 3 * step), low(p0 + 2 * step), low(p0 + step), low(p0));
+    const __m128i fourSteps = _mm_set1_epi32(low(4 * step));
     size_t i = 0;
     for (; i + 4 <= frames; i += 4) {
         const uint64_t p1 = p0 + step;
         const uint64_t p2 = p1 + step;
         const uint64_t p3 = p2 + step;
-        const size_t i0 = p0 >> MIX_FRACTION_BITS;
-        const size_t i1 = p1 >> MIX_FRACTION_BITS;
-        const size_t i2 = p2 >> MIX_FRACTION_BITS;
-        const size_t i3 = p3 >> MIX_FRACTION_BITS;
-        __m128 a = _mm_cvtepi32_ps(_mm_set_epi32(samples[i3], samples[i2], samples[i1], samples[i0]));
-        __m128 b = _mm_cvtepi32_ps(_mm_set_epi32(samples[i3 + 1], samples[i2 + 1], samples[i1 + 1], samples[i0 + 1]));
-        __m128i fractions = _mm_set_epi32(static_cast<int32_t>((p3 & FRACTION_MASK) >> WEIGHT_SHIFT),
-                                          static_cast<int32_t>((p2 & FRACTION_MASK) >> WEIGHT_SHIFT),
-                                          static_cast<int32_t>((p1 & FRACTION_MASK) >> WEIGHT_SHIFT),
-                                          static_cast<int32_t>((p0 & FRACTION_MASK) >> WEIGHT_SHIFT));
-        __m128 weight = _mm_mul_ps(_mm_cvtepi32_ps(fractions), scale);
-        __m128 value = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), weight));
-        __m128 l = _mm_mul_ps(value, left);
-        __m128 r = _mm_mul_ps(value, right);
+        const __m128i pairs = _mm_set_epi32(SamplePair(samples, p3 >> MIX_FRACTION_BITS),
+                                            SamplePair(samples, p2 >> MIX_FRACTION_BITS),
+                                            SamplePair(samples, p1 >> MIX_FRACTION_BITS),
+                                            SamplePair(samples, p0 >> MIX_FRACTION_BITS));
+        const __m128 a = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16));
+        const __m128 b = _mm_cvtepi32_ps(_mm_srai_epi32(pairs, 16));
+        const __m128 weight = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, WEIGHT_SHIFT)), scale);
+        fractions = _mm_add_epi32(fractions, fourSteps);
+        const __m128 value = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), weight));
+        const __m128 l = _mm_mul_ps(value, left);
+        const __m128 r = _mm_mul_ps(value, right);
         float* out = accumulator + 2 * i;
         _mm_storeu_ps(out, _mm_add_ps(_mm_loadu_ps(out), _mm_unpacklo_ps(l, r)));
         _mm_storeu_ps(out + 4, _mm_add_ps(_mm_loadu_ps(out + 4), _mm_unpackhi_ps(l, r)));

@@ -153,6 +153,35 @@ TEST(MixVoiceInto, LongRunsMatchTheReferenceAtAnyRate) {
     }
 }
 
+// Long runs take the four-wide path, single frames the plain one: they must
+// agree to the bit, whatever the step's fraction does over many frames.
+TEST(MixVoiceInto, FourWideRunsEqualFrameByFrameMixing) {
+    std::vector<int16_t> samples(2011);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>((i * 2654435761u) >> 16);
+    }
+    for (DWORD frequency : {1u, 8363u, 33333u, 44100u, 96001u, 200000u}) {
+        MixVoice whole = VoiceOver(samples);
+        whole.step = ResampleStep(frequency, 44100);
+        whole.looping = true;
+        whole.position = (uint64_t{5} << MIX_FRACTION_BITS) + 0xFFFF'F000u;
+        whole.leftGain = 0.3f;
+        whole.rightGain = 0.9f;
+        MixVoice single = whole;
+        const size_t frames = 4099;
+        std::vector<float> fast(2 * frames, 1.0f);
+        std::vector<float> slow(2 * frames, 1.0f);
+        MixVoiceInto(whole, fast.data(), frames);
+        for (size_t i = 0; i < frames; ++i) {
+            MixVoiceInto(single, slow.data() + 2 * i, 1);
+        }
+        EXPECT_EQ(whole.position, single.position) << frequency << " Hz";
+        for (size_t i = 0; i < 2 * frames; ++i) {
+            ASSERT_EQ(fast[i], slow[i]) << frequency << " Hz, value " << i;
+        }
+    }
+}
+
 TEST(MixVoiceInto, SilentVoiceMovesLikeAHeardOne) {
     std::vector<int16_t> samples(500, 1);
     for (bool looping : {false, true}) {
