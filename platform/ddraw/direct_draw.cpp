@@ -1,7 +1,5 @@
 #include "platform/ddraw/direct_draw.h"
 
-#include <SDL.h>
-
 #include "platform/ddraw/memory_surface.h"
 #include "platform/ddraw/unsupported.h"
 #include "platform/d3d/d3d.h"
@@ -78,10 +76,8 @@ HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
         present_->window = window;
     }
     present_->exclusive = exclusive;
-    if (SDL_Window* sdlWindow = SdlWindowOf(present_->window); sdlWindow != nullptr) {
-        // Giving the screen back lets a message box be seen over the desktop.
-        SDL_SetWindowFullscreen(sdlWindow, exclusive ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    }
+    // Giving the screen back lets a message box be seen over the desktop.
+    SetWindowFillsScreen(SdlWindowOf(present_->window), exclusive);
     return DD_OK;
 }
 

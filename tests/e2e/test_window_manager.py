@@ -1,0 +1,88 @@
+"""Under a window manager (Openbox, which follows the EWMH conventions): the
+intro's window asks for and gets the full-screen state, sits undecorated over
+the whole screen with the picture on its bottom edge, and Escape ends the run
+with exit code 0; the window manager is left running."""
+
+import os
+import shutil
+import subprocess
+import time
+
+from e2e_harness import Intro, XServer, check, fail, parse_args
+
+args = parse_args()
+if shutil.which("openbox") is None:
+    fail("openbox is not installed (scripts/install-deps.sh installs it)")
+
+
+def xprop(server, *arguments):
+    return subprocess.run(["xprop"] + list(arguments), env=server.env(), capture_output=True,
+                          text=True).stdout.strip()
+
+
+def root_property(server, name):
+    return xprop(server, "-root", name)
+
+
+def net_wm_state(server, window):
+    return xprop(server, "-id", window, "_NET_WM_STATE")
+
+
+def whiteish(rgb):
+    return min(rgb) >= 250  # white through 16 bits per pixel
+
+
+def wait_for(condition, timeout):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(0.05)
+    return condition()
+
+
+def start_window_manager(server, log):
+    """Openbox, once it has announced itself on the root window (EWMH). A
+    server that has just started can refuse its first connection: try again."""
+    for _ in range(3):
+        manager = subprocess.Popen(["openbox", "--sm-disable"], env=server.env(), stdout=log,
+                                   stderr=subprocess.STDOUT)
+        if wait_for(lambda: manager.poll() is not None
+                    or "window id" in root_property(server, "_NET_SUPPORTING_WM_CHECK"), 10.0) \
+                and manager.poll() is None:
+            print("ok: Openbox manages the screen")
+            return manager
+        manager.kill()
+        manager.wait()
+    fail("Openbox did not start (see openbox.txt)")
+
+
+with XServer() as server, open(os.path.join(args.work, "openbox.txt"), "w") as manager_log:
+    manager = start_window_manager(server, manager_log)
+    try:
+        with Intro(server, args.intro, args.work) as intro:
+            window = intro.wait_window()
+            check(wait_for(lambda: "_NET_WM_STATE_FULLSCREEN" in net_wm_state(server, window), 5.0),
+                  "the window manager put the window in the full-screen state (%s)" % net_wm_state(server, window))
+            geometry = server.xdotool("getwindowgeometry", window)
+            check("Position: 0,0" in geometry and "Geometry: 640x480" in geometry,
+                  "the window covers the 640 x 480 screen, without a frame (%s)" % geometry.replace("\n", "; "))
+
+            time.sleep(1.0)
+            shot = server.screenshot(os.path.join(args.work, "screen.xwd"))
+            shot.save_ppm(os.path.join(args.work, "screen.ppm"))
+            check(whiteish(shot.pixel(630, 10)), "the top right corner is the intro's white")
+            bottom = [shot.pixel(x, 470) for x in range(0, 300, 10)]
+            check(sum(1 for rgb in bottom if not whiteish(rgb)) > 20,
+                  "the picture lies along the bottom edge")
+
+            pressed = intro.key("Escape")
+            code, _ = intro.wait_exit(timeout=5.0)
+            elapsed = time.time() - pressed
+            check(code == 0, "exit code 0 after Escape (got %d)" % code)
+            check(elapsed < 1.5, "the run ended %.2f s after Escape" % elapsed)
+            check(intro.log_lines()[-1:] == ["de-referencing DirectX"], "the log ends with the release of DirectX")
+        check(manager.poll() is None, "the window manager is still running")
+    finally:
+        manager.terminate()
+        manager.wait()
