@@ -47,9 +47,8 @@ def run(server, name):
             code, _ = intro.wait_exit(timeout=10.0)
             return code, 0.0, None, intro
         shot = server.screenshot(os.path.join(work, "shot.xwd"))
-        pressed = intro.key("Escape")
-        code, _ = intro.wait_exit(timeout=10.0)
-        return code, time.time() - pressed, shot, intro
+        code, elapsed = intro.stop_with_escape(timeout=10.0)
+        return code, elapsed, shot, intro
 
 
 with XServer() as server:

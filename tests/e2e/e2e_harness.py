@@ -139,6 +139,12 @@ class Intro:
         self.server.xdotool("key", name)
         return time.time()
 
+    def stop_with_escape(self, timeout=5.0):
+        """Presses Escape; the exit code and the seconds from the key to the exit."""
+        pressed = self.key("Escape")
+        code, _ = self.wait_exit(timeout)
+        return code, time.time() - pressed
+
     def wait_exit(self, timeout):
         """Exit code and seconds until the process ended; kills it after timeout."""
         start = time.time()

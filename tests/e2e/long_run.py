@@ -79,8 +79,7 @@ with XServer() as server, Intro(server, args.intro, args.work, SDL_AUDIODRIVER="
           % (baseline, samples[-1][1], growth, peak))
     if growth >= 1024:
         failures.append("resident memory grew by %d kB after the first minute" % growth)
-    intro.key("Escape")
-    code, _ = intro.wait_exit(timeout=5.0)
+    code, _ = intro.stop_with_escape()
     if code != 0:
         failures.append("exit code %d" % code)
 

@@ -13,9 +13,7 @@ with XServer() as server, Intro(server, args.intro, args.work, SDL_AUDIODRIVER="
     shot = server.screenshot(os.path.join(args.work, "shot.xwd"))
     coloured = sum(1 for _, _, rgb in shot.region(0, 400, 320, 480) if rgb != (255, 255, 255))
     check(coloured > 10000, "the picture is shown without sound (%d picture pixels)" % coloured)
-    pressed = intro.key("Escape")
-    code, _ = intro.wait_exit(timeout=5.0)
-    elapsed = time.time() - pressed
+    code, elapsed = intro.stop_with_escape()
     check(code == 0, "exit code 0 (got %d)" % code)
     check(elapsed < 1.5, "Escape ended the run %.2f s later: the silent music stopped at once" % elapsed)
     check(intro.log_lines()[-1:] == ["de-referencing DirectX"], "the display was released at exit")

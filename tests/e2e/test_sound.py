@@ -20,9 +20,7 @@ with XServer() as server, Intro(server, args.intro, args.work, SDL_AUDIODRIVER="
     time.sleep(4.0)
     written_seconds = (os.path.getsize(sound) - size_before) / 4 / RATE
     elapsed = time.time() - at
-    pressed = intro.key("Escape")
-    code, _ = intro.wait_exit(timeout=5.0)
-    stopped_after = time.time() - pressed
+    code, stopped_after = intro.stop_with_escape()
 
 with open(sound, "rb") as f:
     samples = array.array("h", f.read())

@@ -21,8 +21,6 @@ with XServer() as server, Intro(server, args.intro, args.work) as intro:
     cursor = subprocess.run([args.probe, "cursor"], env=server.env(), capture_output=True, text=True).stdout.strip()
     check(cursor == "hidden", "no cursor is visible over the window (%s)" % cursor)
 
-    pressed = intro.key("Escape")
-    code, _ = intro.wait_exit(timeout=5.0)
-    elapsed = time.time() - pressed
+    code, elapsed = intro.stop_with_escape()
     check(code == 0, "exit code 0 after Escape (got %d)" % code)
     check(elapsed < 1.5, "the run ended %.2f s after Escape" % elapsed)

@@ -76,9 +76,7 @@ with XServer() as server, open(os.path.join(args.work, "openbox.txt"), "w") as m
             check(sum(1 for rgb in bottom if not whiteish(rgb)) > 20,
                   "the picture lies along the bottom edge")
 
-            pressed = intro.key("Escape")
-            code, _ = intro.wait_exit(timeout=5.0)
-            elapsed = time.time() - pressed
+            code, elapsed = intro.stop_with_escape()
             check(code == 0, "exit code 0 after Escape (got %d)" % code)
             check(elapsed < 1.5, "the run ended %.2f s after Escape" % elapsed)
             check(intro.log_lines()[-1:] == ["de-referencing DirectX"], "the log ends with the release of DirectX")
