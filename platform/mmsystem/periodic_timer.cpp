@@ -94,8 +94,10 @@ private:
             }
             auto next = std::min_element(events_.begin(), events_.end(),
                                          [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
-            if (Clock::now() < next->due) {
-                wake_.wait_until(lock, next->due);
+            if (const Clock::time_point due = next->due; Clock::now() < due) {
+                // A copy: events added or removed meanwhile move the list, and
+                // the wait reads its deadline again when it wakes.
+                wake_.wait_until(lock, due);
                 continue;
             }
             TimerEvent event = *next;

@@ -150,6 +150,27 @@ TEST(TimerEvent, SeveralTimersShareTheOneThread) {
     WaitFor([&] { return a.running.load() == 0 && b.running.load() == 0; });
 }
 
+// The timer thread sleeps until the earliest event is due while new events
+// arrive: the list of events grows (and moves in memory) under a waiting
+// thread, which must not be left holding the old place. AddressSanitizer
+// reports it when it does.
+TEST(TimerEvent, EventsAddedWhileTheThreadWaitsLeaveItSound) {
+    Counter& idle = NewCounter();
+    std::vector<UINT> ids;
+    for (int i = 0; i < 40; ++i) {
+        ids.push_back(timeSetEvent(60000, 1, Count, reinterpret_cast<DWORD_PTR>(&idle), TIME_PERIODIC));
+        std::this_thread::sleep_for(2ms);  // the thread goes back to waiting on the earliest
+    }
+    Counter& soon = NewCounter();
+    UINT quick = timeSetEvent(2, 1, Count, reinterpret_cast<DWORD_PTR>(&soon), TIME_PERIODIC);
+    EXPECT_TRUE(WaitFor([&] { return soon.calls.load() >= 3; }));
+    timeKillEvent(quick);
+    for (UINT id : ids) {
+        EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    }
+    EXPECT_EQ(idle.calls.load(), 0);
+}
+
 class RecordingTimer final : public MultimediaTimerForTesting {
 public:
     UINT SetEvent(UINT delay, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) override {
