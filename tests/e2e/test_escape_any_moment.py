@@ -26,6 +26,18 @@ def window_focused(server):
     return bool(windows) and server.xdotool("getwindowfocus", "-f") in windows
 
 
+def window_or_exit(server, intro, timeout):
+    """True once the window has the focus, False when the run ended first."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if intro.process.poll() is not None:
+            return False
+        if window_focused(server):
+            return True
+        time.sleep(0.02)
+    fail("no focused window within %.0f s" % timeout)
+
+
 def one_run(server, args, run, delay):
     work = os.path.join(args.work, "run%03d" % run)
     os.makedirs(work)
@@ -34,9 +46,9 @@ def one_run(server, args, run, delay):
         time.sleep(delay)
         had_window = window_focused(server)
         pressed = intro.key("Escape")
-        if not had_window and intro.process.poll() is None:
-            # The key may have reached no window: press again once the window is there.
-            intro.wait_window(timeout=20.0)
+        # The key may have reached no window: press again once the window is
+        # there, unless the window came up in time for it and the run ended.
+        if not had_window and window_or_exit(server, intro, timeout=20.0):
             pressed = intro.key("Escape")
         code, _ = intro.wait_exit(timeout=10.0)
         elapsed = time.time() - pressed
