@@ -32,6 +32,16 @@ def fail(message):
     sys.exit(1)
 
 
+def wait_for(condition, timeout, interval=0.05):
+    """Polls condition until it holds or timeout seconds pass; its last answer."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(interval)
+    return condition()
+
+
 def check(condition, message):
     if not condition:
         fail(message)

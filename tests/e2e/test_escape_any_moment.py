@@ -10,7 +10,7 @@ import random
 import sys
 import time
 
-from e2e_harness import TITLE, Intro, XServer, check, fail, parse_args
+from e2e_harness import TITLE, Intro, XServer, check, fail, parse_args, wait_for
 
 DISPLAY_LINES = ["Drivers enumerated", "DirectDrawCreated", "DDraw interface found", "Cooperative level set",
                  "Displaymode Set", "Primary Surface Created", "Backbuffer attached", "D3D interface found",
@@ -28,14 +28,9 @@ def window_focused(server):
 
 def window_or_exit(server, intro, timeout):
     """True once the window has the focus, False when the run ended first."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if intro.process.poll() is not None:
-            return False
-        if window_focused(server):
-            return True
-        time.sleep(0.02)
-    fail("no focused window within %.0f s" % timeout)
+    if not wait_for(lambda: intro.process.poll() is not None or window_focused(server), timeout, interval=0.02):
+        fail("no focused window within %.0f s" % timeout)
+    return intro.process.poll() is None
 
 
 def one_run(server, args, run, delay):

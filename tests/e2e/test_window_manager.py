@@ -8,7 +8,7 @@ import shutil
 import subprocess
 import time
 
-from e2e_harness import Intro, XServer, check, fail, parse_args
+from e2e_harness import Intro, XServer, check, fail, parse_args, wait_for
 
 args = parse_args()
 if shutil.which("openbox") is None:
@@ -30,15 +30,6 @@ def net_wm_state(server, window):
 
 def whiteish(rgb):
     return min(rgb) >= 250  # white through 16 bits per pixel
-
-
-def wait_for(condition, timeout):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return condition()
 
 
 def start_window_manager(server, log):
