@@ -2,4 +2,4 @@
 #include "app/win_main.h"
 #include "platform/win32/program_entry.h"
 
-int main() { return RunWinMain(WinMain); }
+int main(int argc, char** argv) { return RunWinMain(argc, argv, WinMain); }

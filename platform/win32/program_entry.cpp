@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
+#include "platform/win32/command_line.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -14,7 +16,14 @@ bool IsSet(const char* name) {
 
 }  // namespace
 
-int RunWinMain(WinMainFunction winMain) {
+int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
+    ParsedCommandLine parsed = ParseCommandLine(argc, argv, stdout, stderr);
+    if (!parsed.run) {
+        std::fflush(stdout);
+        // Nothing of the program ran: no exit-time clean-up, no log line.
+        std::_Exit(parsed.exitCode);
+    }
+    SetSettings(parsed.settings);
 #if defined(__unix__) && !defined(__ANDROID__)
     // SDL would otherwise settle for an off-screen or console video driver and
     // the intro would run unseen. Video itself starts with the first window,
@@ -22,13 +31,13 @@ int RunWinMain(WinMainFunction winMain) {
     // the X connection with this SDL).
     if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER")) {
         std::fprintf(stderr, "trelk: no display available (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
-        // Nothing of the program ran: end without its exit-time clean-up, which
-        // would leave a log line behind for a run that never started.
-        std::_Exit(1);
+        std::_Exit(EXIT_CODE_FAILED);
     }
 #endif
-    char commandLine[] = "";
-    int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOW);
-    // A display that is named but cannot be opened: the window was never made.
-    return VideoUnavailable() ? 1 : result;
+    std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());
+    commandLine.push_back('\0');
+    int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOW);
+    // No window could be shown (a display named but unreachable, a monitor
+    // that does not exist, nothing to present with).
+    return VideoUnavailable() ? EXIT_CODE_FAILED : result;
 }

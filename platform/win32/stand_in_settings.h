@@ -1,0 +1,28 @@
+// The stand-in's settings: how frames reach the screen, the window, the sound.
+// Filled once from the command line before WinMain runs, read-only afterwards
+// (every thread may read them). Platform-internal; the program never sees them.
+#pragma once
+
+#include <cstdio>
+
+enum class RendererChoice { Auto, Gpu, Software };
+enum class ScaleChoice { Fit, Integer };
+enum class FilterChoice { Auto, Nearest, Linear };  // Auto: nearest at whole scales, linear otherwise
+
+struct StandInSettings {
+    RendererChoice renderer = RendererChoice::Auto;
+    ScaleChoice scale = ScaleChoice::Fit;
+    FilterChoice filter = FilterChoice::Auto;
+    bool windowed = false;
+    int display = 0;  // the monitor, counted from 0
+    bool sound = true;
+    int volume = 100;  // output level of the mixer, 0 to 100
+    bool verbose = false;
+};
+
+const StandInSettings& Settings();
+// The entry point sets them before anything else runs; tests set them too.
+void SetSettings(const StandInSettings& settings);
+
+// A line on standard error when --verbose was given (printf format).
+void Verbose(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,118 @@
+#include "platform/win32/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    ParsedCommandLine parsed;
+    std::string out;
+    std::string err;
+};
+
+Outcome Parse(const std::vector<const char*>& options) {
+    std::vector<const char*> words(options.size() + 1, "trelk");
+    std::copy(options.begin(), options.end(), words.begin() + 1);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Outcome outcome{ParseCommandLine(static_cast<int>(words.size()), words.data(), out, err), {}, {}};
+    for (auto [file, text] : {std::pair{out, &outcome.out}, std::pair{err, &outcome.err}}) {
+        std::rewind(file);
+        for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+            text->push_back(static_cast<char>(c));
+        }
+        std::fclose(file);
+    }
+    return outcome;
+}
+
+TEST(CommandLine, NoArgumentsRunWithTheDefaults) {
+    Outcome outcome = Parse({});
+    EXPECT_TRUE(outcome.parsed.run);
+    const StandInSettings& s = outcome.parsed.settings;
+    EXPECT_EQ(s.renderer, RendererChoice::Auto);
+    EXPECT_EQ(s.scale, ScaleChoice::Fit);
+    EXPECT_EQ(s.filter, FilterChoice::Auto);
+    EXPECT_FALSE(s.windowed);
+    EXPECT_EQ(s.display, 0);
+    EXPECT_TRUE(s.sound);
+    EXPECT_EQ(s.volume, 100);
+    EXPECT_FALSE(s.verbose);
+    EXPECT_TRUE(outcome.out.empty() && outcome.err.empty());
+}
+
+TEST(CommandLine, EveryOptionInBothSpellings) {
+    for (bool inlineValues : {false, true}) {
+        std::vector<std::string> words = {"--renderer", "software", "--scale", "integer", "--filter", "linear",
+                                          "--display",  "2",        "--volume", "35"};
+        std::vector<std::string> joined;
+        for (size_t i = 0; i < words.size(); i += 2) {
+            if (inlineValues) {
+                joined.push_back(words[i] + "=" + words[i + 1]);
+            } else {
+                joined.push_back(words[i]);
+                joined.push_back(words[i + 1]);
+            }
+        }
+        std::vector<const char*> argv = {"--windowed", "--no-sound", "--verbose"};
+        for (const std::string& word : joined) argv.push_back(word.c_str());
+        Outcome outcome = Parse(argv);
+        ASSERT_TRUE(outcome.parsed.run) << outcome.err;
+        const StandInSettings& s = outcome.parsed.settings;
+        EXPECT_EQ(s.renderer, RendererChoice::Software);
+        EXPECT_EQ(s.scale, ScaleChoice::Integer);
+        EXPECT_EQ(s.filter, FilterChoice::Linear);
+        EXPECT_EQ(s.display, 2);
+        EXPECT_EQ(s.volume, 35);
+        EXPECT_TRUE(s.windowed && s.verbose && !s.sound);
+    }
+    EXPECT_FALSE(Parse({"--windowed", "--fullscreen"}).parsed.settings.windowed);
+    EXPECT_EQ(Parse({"--renderer", "gpu", "--filter", "nearest"}).parsed.settings.renderer, RendererChoice::Gpu);
+}
+
+TEST(CommandLine, HelpAndVersionPrintAndEndWithZero) {
+    for (const char* word : {"-h", "--help"}) {
+        Outcome outcome = Parse({"--windowed", word, "--bogus"});
+        EXPECT_FALSE(outcome.parsed.run);
+        EXPECT_EQ(outcome.parsed.exitCode, EXIT_CODE_OK);
+        EXPECT_EQ(outcome.out, UsageText());
+        EXPECT_TRUE(outcome.err.empty());
+    }
+    Outcome version = Parse({"--version"});
+    EXPECT_FALSE(version.parsed.run);
+    EXPECT_EQ(version.out, std::string("trelk ") + VersionText() + "\n");
+}
+
+TEST(CommandLine, BadUsageIsOneLineAndTheHintWithExit64) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"},           {"stray"},          {"--renderer"},        {"--renderer", "vulkan"},
+        {"--scale=stretch"},   {"--filter", ""},   {"--display", "-1"},   {"--display", "x"},
+        {"--display", "64"},   {"--volume", "101"}, {"--volume", "5O"},   {"--volume="},
+        {"--windowed=yes"},    {"-x"},
+    };
+    for (const auto& words : bad) {
+        Outcome outcome = Parse(words);
+        EXPECT_FALSE(outcome.parsed.run) << words[0];
+        EXPECT_EQ(outcome.parsed.exitCode, EXIT_CODE_BAD_USAGE) << words[0];
+        EXPECT_TRUE(outcome.out.empty());
+        ASSERT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 2) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("trelk: ", 0), 0u) << outcome.err;
+        EXPECT_NE(outcome.err.find(std::string(words[0]).substr(0, std::string(words[0]).find('='))),
+                  std::string::npos)
+            << "names the option: " << outcome.err;
+        EXPECT_NE(outcome.err.find("--help"), std::string::npos);
+    }
+}
+
+TEST(CommandLine, EverythingAfterDoubleDashGoesToTheProgram) {
+    Outcome outcome = Parse({"--verbose", "--", "--bogus", "two"});
+    EXPECT_TRUE(outcome.parsed.run);
+    EXPECT_EQ(outcome.parsed.programLine, "--bogus two");
+}
+
+}  // namespace
