@@ -1,27 +1,44 @@
-// Presenting the front buffer in the SDL window of the cooperative level:
-// an SDL renderer with a streaming 16-bit texture, scaled to fit with the 4:3
-// aspect kept (black bars), nearest-neighbour when the scale is whole.
-// Platform-internal. Main thread only.
+// Presenting the front buffer in the SDL window of the cooperative level. Two
+// presenters, chosen when the window is made: the GPU one (SDL's accelerated
+// renderer scales and letterboxes) and the software one (the scaled frame
+// written straight into the window's shared-memory surface). Either keeps the
+// 4:3 shape with black borders. Platform-internal. Main thread only.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/win32/windows.h"
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
+
+struct FrameView {
+    const uint16_t* pixels = nullptr;  // rows back to back
+    int width = 0;
+    int height = 0;
+    bool rgb555 = false;
+};
+
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    // Shows the frame; false when this window cannot be presented to at all.
+    virtual bool Present(const FrameView& frame) = 0;
+};
+
+// The window's own kind of presenter (see win32/sdl_window.h).
+std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND window, SDL_Window* sdlWindow);
+std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow);
 
 // Where a DirectDraw object's flipping chain is shown; shared by the
 // DirectDraw object and its primary surface, so either may go first.
 struct PresentTarget {
     PresentTarget() = default;
-    ~PresentTarget();
     PresentTarget(const PresentTarget&) = delete;
     PresentTarget& operator=(const PresentTarget&) = delete;
 
-    // Shows width x height pixels (rows back to back) in the window; without
-    // an SDL window (tests, headless windows) it does nothing.
+    // Shows width x height pixels in the window; without an SDL window
+    // (tests, headless windows) it does nothing.
     void Present(const uint16_t* pixels, int width, int height, bool rgb555);
 
     HWND window = nullptr;
@@ -30,17 +47,12 @@ struct PresentTarget {
     bool exclusive = false;
 
 private:
-    bool Prepare(SDL_Window* sdlWindow, int width, int height, bool rgb555);
-
     SDL_Window* sdlWindow_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
-    int textureWidth_ = 0;
-    int textureHeight_ = 0;
-    bool texture555_ = false;
+    std::unique_ptr<Presenter> presenter_;
+    bool failed_ = false;  // said once; the run is ending
 };
 
-// The conversion step of presenting: copies a 16-bit frame into texture
-// memory whose rows are outPitch bytes apart. The texture has the frame's own
-// 16-bit layout, so each row is a straight copy.
+// The upload step of the GPU presenter: copies a 16-bit frame into texture
+// memory whose rows are outPitch bytes apart (the texture has the frame's own
+// 16-bit layout, so each row is a straight copy).
 void CopyFrameForPresentation(const uint16_t* pixels, int width, int height, void* out, int outPitch);

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/win32/stand_in_settings.h"
+
 namespace {
 
 std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Sdl};
@@ -26,7 +28,10 @@ public:
 
     static void Callback(void* self, Uint8* stream, int length) {
         auto* output = static_cast<SdlAudioOutput*>(self);
-        output->pull_(output->user_, reinterpret_cast<int16_t*>(stream), static_cast<size_t>(length) / 4);
+        auto* samples = reinterpret_cast<int16_t*>(stream);
+        const size_t frames = static_cast<size_t>(length) / 4;
+        output->pull_(output->user_, samples, frames);
+        ApplyOutputLevel(samples, frames * 2, Settings().volume);
     }
 
     void Bind(SDL_AudioDeviceID device) { device_ = device; }
@@ -96,9 +101,23 @@ std::unique_ptr<AudioOutput> OpenMemoryOutput(AudioPullFunction pull, void* user
 
 }  // namespace
 
+void ApplyOutputLevel(int16_t* samples, size_t count, int volume) {
+    if (volume >= 100) {
+        return;
+    }
+    // Scaling down never overflows: a 16-bit sample times at most 99, over 100.
+    const int32_t level = volume <= 0 ? 0 : volume;
+    for (size_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<int16_t>(samples[i] * level / 100);
+    }
+}
+
 std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, void* user) {
     if (pull == nullptr || rate <= 0) {
         return nullptr;
+    }
+    if (!Settings().sound) {
+        return nullptr;  // --no-sound: as on a PC without a sound card
     }
     switch (selectedBackend.load()) {
         case AudioBackendKind::Sdl:

@@ -20,6 +20,10 @@ public:
 // Opens the output at `rate` Hz, 16-bit stereo; null when there is no device.
 std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, void* user);
 
+// Scales `count` samples to `volume` percent (0 to 100) of their level: the
+// output level of the live device (--volume); the mix itself is unchanged.
+void ApplyOutputLevel(int16_t* samples, size_t count, int volume);
+
 enum class AudioBackendKind { Sdl, Memory, Unavailable };
 void SelectAudioBackendForTesting(AudioBackendKind kind);
 

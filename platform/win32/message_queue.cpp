@@ -2,11 +2,13 @@
 // is posted, then WM_TIMER for a due timer, as Windows produces them.
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 
+#include "platform/win32/frame_pacing.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -114,6 +116,22 @@ bool Retrieve(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool remove
     return TakeDueTimer(out, filter, filterMin, filterMax, remove);
 }
 
+// Milliseconds until this thread's first window timer is due (limit when none is sooner).
+int MillisecondsToNextTimer(int limit) {
+    std::lock_guard lock(WindowRegistryMutex());
+    WindowRecord* record = FirstWindowOfThisThread();
+    if (record == nullptr) {
+        return limit;
+    }
+    const uint64_t now = QueueClockMs();
+    int soonest = limit;
+    for (const WindowTimer& timer : record->timers) {
+        const uint64_t wait = timer.dueMs <= now ? 0 : timer.dueMs - now;
+        soonest = static_cast<int>(std::min<uint64_t>(wait, static_cast<uint64_t>(soonest)));
+    }
+    return soonest;
+}
+
 // Waits up to timeoutMs for something to arrive on this thread's queue.
 void WaitForInput(int timeoutMs) {
     if (ThisThreadHasSdlWindows()) {
@@ -146,8 +164,10 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
     if (Retrieve(msg, window, filterMin, filterMax, remove)) {
         return TRUE;
     }
-    // Nothing waiting: give the core away for up to a millisecond before answering.
-    WaitForInput(1);
+    // Nothing waiting: give the core away until input arrives, a timer falls
+    // due or shortly before the next frame can be (at least a millisecond).
+    const int budgetMs = static_cast<int>(IdleBudgetUs() / 1000);
+    WaitForInput(std::max(1, MillisecondsToNextTimer(budgetMs)));
     return Retrieve(msg, window, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 

@@ -1,6 +1,7 @@
 // SDL input to window messages: key presses become WM_KEYDOWN with virtual-key
 // codes, the window manager's close (and SIGINT/SIGTERM) becomes WM_CLOSE, and
-// mouse movement sends WM_SETCURSOR as Windows does.
+// mouse movement sends WM_SETCURSOR as Windows does. Alt+Enter switches the
+// window mode; exposing or resizing the window asks the presenter to redraw.
 #include <SDL.h>
 
 #include "platform/win32/window_registry.h"
@@ -46,10 +47,25 @@ void PumpSdlEvents() {
     while (SDL_PollEvent(&event) != 0) {
         switch (event.type) {
             case SDL_KEYDOWN:
+                if (event.key.keysym.sym == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT) != 0) {
+                    // Alt+Enter belongs to the stand-in: full screen or a window.
+                    if (event.key.repeat == 0) {
+                        ToggleWindowMode(FindWindowBySdlId(event.key.windowID));
+                    }
+                    break;
+                }
+                PostKey(event.key);
+                break;
             case SDL_KEYUP:
                 PostKey(event.key);
                 break;
             case SDL_WINDOWEVENT:
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                    event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                    if (WindowRecord* record = FindWindowBySdlId(event.window.windowID)) {
+                        record->repaint = true;
+                    }
+                }
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                     if (HWND window = TargetWindow(event.window.windowID)) {
                         PostMessageA(window, WM_CLOSE, 0, 0);

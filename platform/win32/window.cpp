@@ -1,5 +1,6 @@
 // Windows: classes, creation and destruction, and the default window procedure.
-// The main window is an SDL window covering the desktop with the cursor hidden.
+// The main window is an SDL window covering the chosen monitor with the cursor
+// hidden, or with --windowed a 640 x 480 window that can be resized.
 #include <SDL.h>
 
 #include <atomic>
@@ -9,7 +10,9 @@
 #include <map>
 #include <memory>
 
+#include "platform/win32/renderer_choice.h"
 #include "platform/win32/sdl_window.h"
+#include "platform/win32/stand_in_settings.h"
 #include "platform/win32/test_hooks.h"
 #include "platform/win32/window_registry.h"
 
@@ -44,6 +47,16 @@ void HideCursor() {
     } else {
         SDL_ShowCursor(SDL_DISABLE);
     }
+}
+
+// No cursor over the full-screen picture; over a window, the desktop's own.
+void ApplyCursor(bool fullScreen) {
+    if (fullScreen) {
+        HideCursor();
+        return;
+    }
+    SDL_SetCursor(SDL_GetDefaultCursor());
+    SDL_ShowCursor(SDL_ENABLE);
 }
 
 // False when SDL fell back to a video driver that shows nothing (off-screen,
@@ -82,7 +95,23 @@ bool StartVideo() {
     return false;
 }
 
-SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
+bool IsWaylandDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
+// The chosen monitor, or a clear error when this desktop has no such monitor.
+bool ChosenDisplayExists(int display) {
+    const int displays = SDL_GetNumVideoDisplays();
+    if (display < displays) {
+        return true;
+    }
+    std::fprintf(stderr, "trelk: there is no display %d (this desktop has %d, counted from 0)\n", display,
+                 displays);
+    return false;
+}
+
+SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title, bool* presentsWithGpu) {
     // X11 reports the window class to the window manager and to tools such as
     // xdotool; SDL reads it when video starts.
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
@@ -101,17 +130,47 @@ SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title) {
         videoUnavailable.store(true);
         return nullptr;
     }
-    // The window's pixels go straight to the X server (shared memory). Left
-    // to itself SDL would put an OpenGL texture behind the window surface and
-    // replace the window to do so, losing keys pressed meanwhile.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    SDL_Rect bounds{0, 0, 640, 480};
-    SDL_GetDisplayBounds(0, &bounds);
-    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h,
-                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-    if (window != nullptr) {
-        HideCursor();
+    const StandInSettings& settings = Settings();
+    if (!ChosenDisplayExists(settings.display)) {
+        videoUnavailable.store(true);
+        return nullptr;
     }
+    const bool wayland = IsWaylandDriver();
+    std::string reason;
+    // On Wayland even the software presenter's surface is an OpenGL ES texture
+    // inside SDL: the window is made for OpenGL either way, so it is never replaced.
+    const bool openGl = WindowWantsOpenGl(settings.renderer, wayland, &reason) || wayland;
+    Verbose("video driver %s, %d display(s); window %s OpenGL (%s)", SDL_GetCurrentVideoDriver(),
+            SDL_GetNumVideoDisplays(), openGl ? "with" : "without", reason.c_str());
+    if (!wayland) {
+        // The window's pixels go straight to the X server (shared memory);
+        // left to itself SDL would put an OpenGL texture behind the surface.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    // Focus moving to another monitor must not minimise a full-screen intro.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (openGl ? SDL_WINDOW_OPENGL : 0);
+    SDL_Rect bounds{0, 0, 640, 480};
+    if (settings.windowed) {
+        flags |= SDL_WINDOW_RESIZABLE;
+        bounds.x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(settings.display));
+        bounds.y = bounds.x;
+    } else {
+        flags |= SDL_WINDOW_BORDERLESS;
+        SDL_GetDisplayBounds(settings.display, &bounds);
+    }
+    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    if (window == nullptr) {
+        std::fprintf(stderr, "trelk: cannot make the window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    *presentsWithGpu = openGl && settings.renderer != RendererChoice::Software &&
+                       SetUpGpuRenderer(window, settings.renderer, wayland);
+    if (!*presentsWithGpu) {
+        Verbose("presenting in software (%s)", openGl ? "see above" : reason.c_str());
+    }
+    ApplyCursor(!settings.windowed);
     return window;
 }
 
@@ -198,13 +257,16 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWO
         procedure = it->second.lpfnWndProc;
     }
     SDL_Window* sdlWindow = nullptr;
+    bool presentsWithGpu = false;
     if (!headlessWindows.load()) {
-        sdlWindow = CreateSdlWindow(className, windowName);
+        sdlWindow = CreateSdlWindow(className, windowName, &presentsWithGpu);
         if (sdlWindow == nullptr) {
             return nullptr;
         }
     }
     auto record = std::make_unique<WindowRecord>();
+    record->presentsWithGpu = presentsWithGpu;
+    record->fullScreen = !Settings().windowed;
     record->procedure = procedure;
     record->className = className;
     record->sdlWindow = sdlWindow;
@@ -233,7 +295,7 @@ BOOL ShowWindow(HWND window, int /*command*/) {
     if (record->sdlWindow != nullptr) {
         SDL_ShowWindow(record->sdlWindow);
         SDL_RaiseWindow(record->sdlWindow);
-        HideCursor();
+        ApplyCursor(record->fullScreen);
     }
     std::lock_guard lock(TheRegistry().mutex);
     TheRegistry().foreground = window;
@@ -284,12 +346,59 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lP
     }
 }
 
-// The program only ever asks for no cursor.
+// The program only ever asks for no cursor: over a window that would lose the
+// cursor on the desktop, so only the full-screen picture hides it.
 HCURSOR SetCursor(HCURSOR /*cursor*/) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        HideCursor();
+        WindowRecord* record = FirstWindowOfThisThread();
+        ApplyCursor(record == nullptr || record->fullScreen);
     }
     return nullptr;
+}
+
+WindowRecord* FindWindowOfSdlWindow(const SDL_Window* sdlWindow) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    for (auto& [id, record] : registry.windows) {
+        if (record->alive && sdlWindow != nullptr && record->sdlWindow == sdlWindow) {
+            return record.get();
+        }
+    }
+    return nullptr;
+}
+
+bool WindowPresentsWithGpu(SDL_Window* window) {
+    WindowRecord* record = FindWindowOfSdlWindow(window);
+    return record != nullptr && record->presentsWithGpu;
+}
+
+bool TakeRepaintRequest(SDL_Window* window) {
+    WindowRecord* record = FindWindowOfSdlWindow(window);
+    if (record == nullptr || !record->repaint) {
+        return false;
+    }
+    record->repaint = false;
+    return true;
+}
+
+void ToggleWindowMode(WindowRecord* record) {
+    if (record == nullptr || record->sdlWindow == nullptr) {
+        return;
+    }
+    record->fullScreen = !record->fullScreen;
+    record->repaint = true;
+    SwitchSdlWindowMode(record->sdlWindow, record->fullScreen);
+    ApplyCursor(record->fullScreen);
+}
+
+void EndRunCannotPresent(HWND window) {
+    videoUnavailable.store(true);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+bool WindowWantsFullScreen(SDL_Window* window) {
+    WindowRecord* record = FindWindowOfSdlWindow(window);
+    return record == nullptr || record->fullScreen;
 }
 
 HWND GetForegroundWindow() {

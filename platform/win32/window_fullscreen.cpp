@@ -58,9 +58,40 @@ bool SwitchThroughXlib(SDL_Window*, bool) { return false; }
 }  // namespace
 #endif
 
+namespace {
+
+void AskForFullScreen(SDL_Window* window, bool fills) {
+    if (!SwitchThroughXlib(window, fills)) {
+        SDL_SetWindowFullscreen(window, fills ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    }
+}
+
+}  // namespace
+
 void SetWindowFillsScreen(SDL_Window* window, bool fills) {
-    if (window == nullptr || SwitchThroughXlib(window, fills)) {
+    if (window == nullptr || (fills && !WindowWantsFullScreen(window))) {
         return;
     }
-    SDL_SetWindowFullscreen(window, fills ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    AskForFullScreen(window, fills);
+}
+
+void SwitchSdlWindowMode(SDL_Window* window, bool fullScreen) {
+    int display = SDL_GetWindowDisplayIndex(window);
+    SDL_Rect bounds{0, 0, 640, 480};
+    SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds);
+    if (fullScreen) {
+        // Sized to the monitor first, so that without a window manager (or
+        // before it answers) the window covers it all the same.
+        SDL_SetWindowResizable(window, SDL_FALSE);
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+        AskForFullScreen(window, true);
+        return;
+    }
+    AskForFullScreen(window, false);
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_SetWindowSize(window, 640, 480);
+    SDL_SetWindowPosition(window, bounds.x + (bounds.w - 640) / 2, bounds.y + (bounds.h - 480) / 2);
 }

@@ -26,6 +26,9 @@ struct WindowRecord {
     std::thread::id owner;
     bool alive = true;
     std::vector<WindowTimer> timers;
+    bool presentsWithGpu = false;  // decided when the SDL window is made
+    bool fullScreen = true;        // the window mode the user wants (Alt+Enter switches)
+    bool repaint = false;          // exposed or resized: the presenter redraws everything
 };
 
 std::recursive_mutex& WindowRegistryMutex();
@@ -35,11 +38,16 @@ WindowRecord* FindWindowRecord(HWND window, bool aliveOnly = true);
 WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId);
 // The first live window owned by the calling thread, or null.
 WindowRecord* FirstWindowOfThisThread();
+// The live window with this SDL window, or null.
+WindowRecord* FindWindowOfSdlWindow(const SDL_Window* sdlWindow);
 // True when the calling thread owns a live SDL window (and must pump SDL events).
 bool ThisThreadHasSdlWindows();
 
-// True once a window could not be made because no display could be opened.
+// True once the run could not show its window: no display could be opened,
+// the chosen monitor does not exist, or nothing can be presented.
 bool VideoUnavailable();
+// Switches between full screen and a window (Alt+Enter); main thread.
+void ToggleWindowMode(WindowRecord* record);
 
 // Milliseconds on a steady clock, for timers.
 uint64_t QueueClockMs();
