@@ -3,10 +3,32 @@
 // mouse movement sends WM_SETCURSOR as Windows does. Alt+Enter switches the
 // window mode; exposing or resizing the window asks the presenter to redraw.
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdio>
 
 #include "platform/win32/window_registry.h"
 
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+#include <wayland-client-core.h>
+#endif
+
 namespace {
+
+// SDL reports a Wayland compositor that went away as a request to quit; the
+// run must then end as a failure, as it does when an X server goes away.
+bool DisplayConnectionLost(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_WAYLAND) {
+        return wl_display_get_error(info.info.wl.display) != 0;
+    }
+#else
+    (void)window;
+#endif
+    return false;
+}
 
 HWND TargetWindow(uint32_t sdlWindowId) {
     if (WindowRecord* record = FindWindowBySdlId(sdlWindowId)) {
@@ -76,6 +98,10 @@ void PumpSdlEvents() {
             case SDL_QUIT:
                 if (!closeSent) {
                     if (WindowRecord* first = FirstWindowOfThisThread()) {
+                        if (DisplayConnectionLost(first->sdlWindow)) {
+                            std::fprintf(stderr, "trelk: the connection to the display was lost\n");
+                            MarkVideoUnavailable();
+                        }
                         PostMessageA(first->handle, WM_CLOSE, 0, 0);
                         closeSent = true;
                     }

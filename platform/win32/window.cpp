@@ -230,6 +230,8 @@ void SetHeadlessWindowsForTesting(bool headless) { headlessWindows.store(headles
 
 bool VideoUnavailable() { return videoUnavailable.load(); }
 
+void MarkVideoUnavailable() { videoUnavailable.store(true); }
+
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
         return 0;

@@ -46,6 +46,7 @@ bool ThisThreadHasSdlWindows();
 // True once the run could not show its window: no display could be opened,
 // the chosen monitor does not exist, or nothing can be presented.
 bool VideoUnavailable();
+void MarkVideoUnavailable();
 // Switches between full screen and a window (Alt+Enter); main thread.
 void ToggleWindowMode(WindowRecord* record);
 

@@ -48,6 +48,33 @@ def check(condition, message):
     print("ok: " + message)
 
 
+def xprop(server, *arguments):
+    return subprocess.run(["xprop"] + list(arguments), env=server.env(), capture_output=True,
+                          text=True).stdout.strip()
+
+
+def net_wm_state(server, window):
+    return xprop(server, "-id", window, "_NET_WM_STATE")
+
+
+def start_window_manager(server, log):
+    """Openbox, once it has announced itself on the root window (EWMH). A
+    server that has just started can refuse its first connection: try again."""
+    if shutil.which("openbox") is None:
+        fail("openbox is not installed (scripts/install-deps.sh installs it)")
+    for _ in range(3):
+        manager = subprocess.Popen(["openbox", "--sm-disable"], env=server.env(), stdout=log,
+                                   stderr=subprocess.STDOUT)
+        if wait_for(lambda: manager.poll() is not None
+                    or "window id" in xprop(server, "-root", "_NET_SUPPORTING_WM_CHECK"), 10.0) \
+                and manager.poll() is None:
+            print("ok: Openbox manages the screen")
+            return manager
+        manager.kill()
+        manager.wait()
+    fail("Openbox did not start (see openbox.txt)")
+
+
 class XServer:
     """Xvfb at 640 x 480 x 24 on the first free display number."""
 
@@ -95,9 +122,16 @@ class XServer:
         result = subprocess.run(["xdotool"] + list(arguments), env=self.env(), capture_output=True, text=True)
         return result.stdout.strip()
 
-    def screenshot(self, path):
-        subprocess.run(["xwd", "-root", "-silent", "-out", path], env=self.env(), check=True)
+    def screenshot(self, path, window=None):
+        target = ["-id", window] if window else ["-root"]
+        subprocess.run(["xwd"] + target + ["-silent", "-out", path], env=self.env(), check=True)
         return Image.from_xwd(path)
+
+    def picture_shot(self, path, layout, window=None):
+        """The picture's rectangle of a screenshot, brought down to 640 x 480."""
+        target = ["-id", window] if window else ["-root"]
+        subprocess.run(["xwd"] + target + ["-silent", "-out", path], env=self.env(), check=True)
+        return Image.from_file(path, crop=layout, size=(640, 480))
 
     def __enter__(self):
         return self
@@ -110,17 +144,79 @@ class XServer:
             self.process.kill()
 
 
-class Intro:
-    """The intro running under an X server, in its own working directory."""
+def picture_layout(width, height):
+    """Where the 4:3 picture lies on a width x height screen: (x, y, w, h)."""
+    if width * 480 <= height * 640:
+        w, h = width, width * 480 // 640
+    else:
+        w, h = height * 640 // 480, height
+    return ((width - w) // 2, (height - h) // 2, w, h)
 
-    def __init__(self, server, intro, work, **env):
+
+class Weston:
+    """The Weston compositor, its X11 backend in a window (or several, one per
+    output) of an X server: a real Wayland desktop with a keyboard and a
+    pointer that xdotool drives and a screen that xwd takes."""
+
+    def __init__(self, server, work, width=1280, height=960, outputs=1):
+        self.server = server
+        self.runtime = os.path.join(work, "xdg-runtime")
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        self.socket = "trelk-%d" % os.getpid()
+        self.log = open(os.path.join(work, "weston.txt"), "w")
+        self.process = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=" + self.socket, "--idle-time=0",
+             "--width=%d" % width, "--height=%d" % height, "--output-count=%d" % outputs],
+            env=server.env(XDG_RUNTIME_DIR=self.runtime), stdout=self.log, stderr=subprocess.STDOUT)
+        if not wait_for(lambda: len(self.outputs()) == outputs or self.process.poll() is not None, 15.0) \
+                or self.process.poll() is not None:
+            fail("Weston did not start (see weston.txt)")
+
+    def outputs(self):
+        """Weston's output windows, in the order of its screens."""
+        found = []
+        for number in range(8):
+            ids = self.server.xdotool("search", "--name", "^Weston Compositor - screen%d$" % number).split()
+            if ids:
+                found.append(ids[0])
+        return found
+
+    def client_env(self, **extra):
+        env = self.server.env(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.socket, SDL_VIDEODRIVER="wayland")
+        env.pop("DISPLAY", None)
+        env.update(extra)
+        return env
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        self.log.close()
+
+
+class Intro:
+    """The intro running under an X server (or a Wayland compositor: pass its
+    client_env as environment), in its own working directory."""
+
+    def __init__(self, server, intro, work, options=(), environment=None, **env):
         self.server = server
         self.work = work
         self.stdout = open(os.path.join(work, "stdout.txt"), "w")
         self.stderr_path = os.path.join(work, "stderr.txt")
         self.stderr = open(self.stderr_path, "w")
         self.started = time.time()
-        self.process = subprocess.Popen([intro], cwd=work, env=server.env(**env),
+        self.process = subprocess.Popen([intro] + list(options), cwd=work,
+                                        env=environment if environment else server.env(**env),
                                         stdout=self.stdout, stderr=self.stderr)
 
     def wait_window(self, timeout=20.0):
@@ -222,11 +318,20 @@ class Image:
         return Image(width, height, rgb)
 
     @staticmethod
-    def from_file(path):
-        """Any picture ImageMagick reads, as RGB."""
-        size = subprocess.run(["identify", "-format", "%w %h", path + "[0]"], capture_output=True, text=True,
-                              check=True).stdout.split()
-        raw = subprocess.run(["convert", path + "[0]", "rgb:-"], capture_output=True, check=True).stdout
+    def from_file(path, crop=None, size=None):
+        """Any picture ImageMagick reads, as RGB; crop (x, y, w, h) first, then
+        scale to size (w, h) by averaging: a large screenshot brought down to
+        the frame's own 640 x 480 without decoding it here pixel by pixel."""
+        command = ["convert", path + "[0]"]
+        if crop:
+            command += ["-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1]), "+repage"]
+        if size:
+            command += ["-filter", "box", "-resize", "%dx%d!" % size]
+        if not size:
+            size = crop[2:] if crop else [int(v) for v in subprocess.run(
+                ["identify", "-format", "%w %h", path + "[0]"], capture_output=True, text=True,
+                check=True).stdout.split()]
+        raw = subprocess.run(command + ["rgb:-"], capture_output=True, check=True).stdout
         return Image(int(size[0]), int(size[1]), bytearray(raw))
 
     def pixel(self, x, y):

@@ -4,48 +4,15 @@ the whole screen with the picture on its bottom edge, and Escape ends the run
 with exit code 0; the window manager is left running."""
 
 import os
-import shutil
-import subprocess
 import time
 
-from e2e_harness import Intro, XServer, check, fail, parse_args, wait_for
+from e2e_harness import Intro, XServer, check, net_wm_state, parse_args, start_window_manager, wait_for
 
 args = parse_args()
-if shutil.which("openbox") is None:
-    fail("openbox is not installed (scripts/install-deps.sh installs it)")
-
-
-def xprop(server, *arguments):
-    return subprocess.run(["xprop"] + list(arguments), env=server.env(), capture_output=True,
-                          text=True).stdout.strip()
-
-
-def root_property(server, name):
-    return xprop(server, "-root", name)
-
-
-def net_wm_state(server, window):
-    return xprop(server, "-id", window, "_NET_WM_STATE")
 
 
 def whiteish(rgb):
     return min(rgb) >= 250  # white through 16 bits per pixel
-
-
-def start_window_manager(server, log):
-    """Openbox, once it has announced itself on the root window (EWMH). A
-    server that has just started can refuse its first connection: try again."""
-    for _ in range(3):
-        manager = subprocess.Popen(["openbox", "--sm-disable"], env=server.env(), stdout=log,
-                                   stderr=subprocess.STDOUT)
-        if wait_for(lambda: manager.poll() is not None
-                    or "window id" in root_property(server, "_NET_SUPPORTING_WM_CHECK"), 10.0) \
-                and manager.poll() is None:
-            print("ok: Openbox manages the screen")
-            return manager
-        manager.kill()
-        manager.wait()
-    fail("Openbox did not start (see openbox.txt)")
 
 
 with XServer() as server, open(os.path.join(args.work, "openbox.txt"), "w") as manager_log:

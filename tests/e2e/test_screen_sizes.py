@@ -1,0 +1,53 @@
+"""The screens people own: at 1920 x 1080 and 3840 x 2160 the picture fills
+the centred 4:3 rectangle (brought back down to 640 x 480 it shows the frame's
+layout: white screen, the picture on the bottom edge), the borders are black,
+the cursor is hidden, and Escape ends the run with exit code 0."""
+
+import os
+import subprocess
+import time
+
+from e2e_harness import Image, Intro, XServer, check, parse_args, picture_layout
+
+args = parse_args()
+picture = Image.from_file(os.path.join(args.assets, "picture.gif"))
+
+
+def close(a, b, tolerance):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def check_screen(width, height):
+    work = os.path.join(args.work, "%dx%d" % (width, height))
+    os.makedirs(work)
+    layout = picture_layout(width, height)
+    x, y, w, h = layout
+    with XServer(width, height) as server, Intro(server, args.intro, work) as intro:
+        intro.wait_window()
+        time.sleep(2.0)
+        shot_path = os.path.join(work, "screen.xwd")
+        frame = server.picture_shot(shot_path, layout)
+        frame.save_ppm(os.path.join(work, "picture-at-640x480.ppm"))
+        whole = Image.from_file(shot_path, size=(width // 8, height // 8))
+        border = [whole.pixel(px, py) for px in range(0, x // 8 - 1) for py in range(0, height // 8, 4)]
+        border += [whole.pixel(px, py) for px in range((x + w) // 8 + 1, width // 8) for py in range(0, height // 8, 4)]
+        check(border and all(rgb == (0, 0, 0) for rgb in border),
+              "%dx%d: black borders left and right of the picture" % (width, height))
+        for px, py in [(5, 5), (630, 5), (630, 400), (560, 470)]:
+            check(close(frame.pixel(px, py), (255, 255, 255), 3), "%dx%d: white at (%d, %d) of the frame"
+                  % (width, height, px, py))
+        # The still part of the picture, below the text panel: where it lies
+        # in the frame, within what scaling smooths at its edges.
+        off = sum(1 for px, py, rgb in frame.region(424, 344, 516, 476)
+                  if not close(rgb, picture.pixel(px, py - 74), 40))
+        check(off < 92 * 132 // 50, "%dx%d: the picture lies on the frame's bottom edge (%d pixels off)"
+              % (width, height, off))
+        cursor = subprocess.run([args.probe, "cursor"], env=server.env(), capture_output=True, text=True).stdout
+        check(cursor.strip() == "hidden", "%dx%d: the cursor is hidden" % (width, height))
+        code, elapsed = intro.stop_with_escape()
+        check(code == 0 and elapsed < 1.5, "%dx%d: Escape ends it with exit 0 (%d after %.2f s)"
+              % (width, height, code, elapsed))
+
+
+for size in [(1920, 1080), (3840, 2160)]:
+    check_screen(*size)
