@@ -4,6 +4,7 @@ presses through xdotool, and screenshots read from xwd files."""
 import argparse
 import os
 import random
+import re
 import shutil
 import signal
 import struct
@@ -174,12 +175,14 @@ class Weston:
 
     def outputs(self):
         """Weston's output windows, in the order of its screens."""
-        found = []
-        for number in range(8):
-            ids = self.server.xdotool("search", "--name", "^Weston Compositor - screen%d$" % number).split()
-            if ids:
-                found.append(ids[0])
-        return found
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.server.env(), capture_output=True,
+                              text=True).stdout
+        found = {}
+        for line in tree.splitlines():
+            match = re.search(r"(0x[0-9a-f]+) \"Weston Compositor - screen(\d+)\"", line)
+            if match:
+                found[int(match.group(2))] = match.group(1)
+        return [found[number] for number in sorted(found)]
 
     def client_env(self, **extra):
         env = self.server.env(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=self.socket, SDL_VIDEODRIVER="wayland")
