@@ -1,11 +1,19 @@
-"""The intro's whole-process figures under Xvfb, measured side by side in one
-run: start-up from exec to the first flip, CPU use while presenting (share of
-one core), frame rate, and peak resident memory.
+"""The intro's whole-process figures under Xvfb at the screen sizes people own,
+for each presenter, measured side by side in one run: start-up from exec to
+the first flip, CPU use while presenting (the intro alone, the X server beside
+it, each as a share of one core), frame rate counted on the ring's part of the
+picture, peak resident memory, and wake-ups a second (context switches of the
+main thread and of the whole process).
 
-    python3 bench/intro/measure_intro.py build/default [--seconds 20] [--runs 5]
+    python3 bench/intro/measure_intro.py build/default [--seconds 10] [--runs 3]
+        [--sizes 640x480,1920x1080] [--renderers software,gpu]
+
+The GPU rows run Mesa's OpenGL (llvmpipe) on Xvfb: a check of that path, not
+of what a GPU would cost.
 """
 
 import argparse
+import glob
 import os
 import statistics
 import subprocess
@@ -14,12 +22,14 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from e2e_harness import XServer  # noqa: E402
+from e2e_harness import XServer, picture_layout  # noqa: E402
 
 parser = argparse.ArgumentParser()
 parser.add_argument("build")
-parser.add_argument("--seconds", type=float, default=20.0)
-parser.add_argument("--runs", type=int, default=5)
+parser.add_argument("--seconds", type=float, default=10.0)
+parser.add_argument("--runs", type=int, default=3)
+parser.add_argument("--sizes", default="640x480,1280x960,1920x1080,2560x1440,3840x2160")
+parser.add_argument("--renderers", default="auto,gpu")
 args = parser.parse_args()
 intro = os.path.abspath(os.path.join(args.build, "trelk"))
 probe = os.path.abspath(os.path.join(args.build, "tests", "e2e", "x11_probe"))
@@ -32,40 +42,87 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / ticks
 
 
-def peak_kb(pid):
-    with open("/proc/%d/status" % pid) as f:
-        return next(int(line.split()[1]) for line in f if line.startswith("VmHWM:"))
+def status_field(path, name):
+    with open(path) as f:
+        return next(int(line.split()[1]) for line in f if line.startswith(name + ":"))
 
 
-startups = []
-with XServer() as server:
-    env = server.env(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.devnull)
-    for _ in range(args.runs):
+def switches(pid):
+    """Context switches (voluntary and not) of the main thread and of every thread."""
+    def of(path):
+        return status_field(path, "voluntary_ctxt_switches") + status_field(path, "nonvoluntary_ctxt_switches")
+    total = sum(of(path) for path in glob.glob("/proc/%d/task/*/status" % pid))
+    return of("/proc/%d/status" % pid), total
+
+
+def scaled(layout, x, y, w=0, h=0):
+    """Frame coordinates on the screen."""
+    lx, ly, lw, lh = layout
+    return [lx + x * lw // 640, ly + y * lh // 480] + ([w * lw // 640, h * lh // 480] if w else [])
+
+
+def measure(width, height, renderer):
+    layout = picture_layout(width, height)
+    options = ["--renderer", renderer]
+    with XServer(width, height) as server:
+        env = server.env(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.devnull)
+        startups = []
+        for _ in range(args.runs):
+            with tempfile.TemporaryDirectory() as work:
+                at = [str(v) for v in scaled(layout, 100, 470)]
+                watcher = subprocess.Popen([probe, "first-frame", "10"] + at, env=env, stdout=subprocess.PIPE,
+                                           text=True)
+                time.sleep(0.05)  # the watcher is polling
+                started = time.monotonic()
+                process = subprocess.Popen([intro] + options, cwd=work, env=env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+                watcher.wait()
+                startups.append((time.monotonic() - started) * 1000.0)
+                process.terminate()
+                process.wait()
+                time.sleep(0.3)
+
         with tempfile.TemporaryDirectory() as work:
-            watcher = subprocess.Popen([probe, "first-frame", "10"], env=env, stdout=subprocess.PIPE, text=True)
-            time.sleep(0.05)  # the watcher is polling
-            started = time.monotonic()
-            process = subprocess.Popen([intro], cwd=work, env=env, stdout=subprocess.DEVNULL,
+            process = subprocess.Popen([intro] + options, cwd=work, env=env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
-            watcher.wait()
-            startups.append((time.monotonic() - started) * 1000.0)
+            time.sleep(3.0)
+            # CPU and wake-ups with nothing else looking at the screen.
+            intro0, server0, (main0, all0) = cpu_seconds(process.pid), cpu_seconds(server.process.pid), \
+                switches(process.pid)
+            t0 = time.monotonic()
+            time.sleep(args.seconds)
+            elapsed = time.monotonic() - t0
+            intro_cpu = (cpu_seconds(process.pid) - intro0) / elapsed
+            server_cpu = (cpu_seconds(server.process.pid) - server0) / elapsed
+            main1, all1 = switches(process.pid)
+            area = [str(v) for v in scaled(layout, 60, 100, 300, 300)]
+            fps = subprocess.run([probe, "fps", str(min(args.seconds, 8.0))] + area, env=env, capture_output=True,
+                                 text=True).stdout.strip()
+            peak = status_field("/proc/%d/status" % process.pid, "VmHWM")
             process.terminate()
             process.wait()
-            time.sleep(0.3)
+    return {
+        "startup": statistics.median(startups), "startups": startups, "intro": 100 * intro_cpu,
+        "server": 100 * server_cpu, "fps": fps, "peak": peak / 1024.0,
+        "wakeups": ((main1 - main0) / elapsed, (all1 - all0) / elapsed),
+    }
 
-    with tempfile.TemporaryDirectory() as work:
-        process = subprocess.Popen([intro], cwd=work, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(3.0)
-        before, t0 = cpu_seconds(process.pid), time.monotonic()
-        fps = subprocess.run([probe, "fps", str(args.seconds)], env=env, capture_output=True, text=True).stdout
-        used, elapsed = cpu_seconds(process.pid) - before, time.monotonic() - t0
-        peak = peak_kb(process.pid)
-        process.terminate()
-        process.wait()
 
-print("start-up, exec to first flip: median %.0f ms (runs: %s)" % (statistics.median(startups),
-                                                                   ", ".join("%.0f" % s for s in startups)))
-print("CPU while presenting: %.1f %% of one core over %.0f s (the probe's own sampling excluded)"
-      % (100.0 * used / elapsed, elapsed))
-print("frame rate: %s frames a second" % fps.strip())
-print("peak resident memory: %.1f MB" % (peak / 1024.0))
+rows = []
+for renderer in args.renderers.split(","):
+    for size in args.sizes.split(","):
+        width, height = (int(v) for v in size.split("x"))
+        result = measure(width, height, renderer)
+        rows.append((renderer, size, result))
+        print("%-8s %-10s start-up %4.0f ms  intro %5.1f %%  X server %5.1f %%  %s fps  peak %5.1f MB  "
+              "wake-ups %4.0f/s main thread, %4.0f/s all threads" % (
+                  renderer, size, result["startup"], result["intro"], result["server"], result["fps"],
+                  result["peak"], result["wakeups"][0], result["wakeups"][1]), flush=True)
+
+print("\n| renderer | screen | frames a second | the intro's CPU | X server's CPU | peak memory | start-up "
+      "| wake-ups a second (main thread / all) |")
+print("|---|---|---|---|---|---|---|---|")
+for renderer, size, r in rows:
+    print("| %s | %s | %s | %.1f %% | %.1f %% | %.1f MB | %.0f ms | %.0f / %.0f |" % (
+        renderer, size.replace("x", " x "), r["fps"], r["intro"], r["server"], r["peak"], r["startup"],
+        r["wakeups"][0], r["wakeups"][1]))

@@ -1,8 +1,12 @@
 // A small X11 helper for the end-to-end tests:
 //   x11_probe close <window id>   asks the window to close as a window manager does (WM_DELETE_WINDOW)
 //   x11_probe cursor              prints "hidden" when the current cursor image is fully transparent
-//   x11_probe fps <seconds>       prints how many times a second the screen's left half changes
-//   x11_probe first-frame <s>     prints the milliseconds until the picture shows at (100, 470)
+//   x11_probe fps <seconds> [x y w h]
+//                                 prints how many times a second the rectangle changes (by default
+//                                 the left half of a 640 x 480 screen)
+//   x11_probe first-frame <s> [x y]
+//                                 prints the milliseconds until the picture shows at (x, y), by
+//                                 default (100, 470)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -47,11 +51,40 @@ int ReportCursor(Display* display) {
     return 0;
 }
 
-// Samples the left half of the screen every 4 ms and counts the changes: one
-// per composed frame, since the ring of copies moves in every frame.
-int FramesPerSecond(Display* display, double seconds) {
+struct Area {
+    int x = 0;
+    int y = 0;
+    int width = 320;
+    int height = 480;
+};
+
+// FNV-1a over every eighth byte pair of 24 rows spread over the area: cheap
+// enough to sample a large screen every 4 ms, and every frame moves the ring
+// of copies across some of them.
+bool HashArea(Display* display, Window root, const Area& area, uint64_t* hash) {
+    *hash = 1469598103934665603ull;
+    const int rows = area.height < 24 ? area.height : 24;
+    for (int row = 0; row < rows; ++row) {
+        const int y = area.y + row * area.height / rows;
+        XImage* image = XGetImage(display, root, area.x, y, static_cast<unsigned>(area.width), 1, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return false;
+        }
+        const size_t bytes = static_cast<size_t>(image->bytes_per_line);
+        for (size_t i = 0; i + 1 < bytes; i += 8) {
+            *hash = (*hash ^ static_cast<uint8_t>(image->data[i])) * 1099511628211ull;
+            *hash = (*hash ^ static_cast<uint8_t>(image->data[i + 1])) * 1099511628211ull;
+        }
+        XDestroyImage(image);
+    }
+    return true;
+}
+
+// Samples the area every 4 ms and counts the changes: one per composed frame.
+int FramesPerSecond(Display* display, double seconds, const Area& area) {
     Window root = DefaultRootWindow(display);
-    uint64_t previous = 0;
+    uint64_t candidate = 0;
+    uint64_t settled = 0;
     int changes = 0;
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
@@ -62,21 +95,19 @@ int FramesPerSecond(Display* display, double seconds) {
         if (elapsed >= seconds) {
             break;
         }
-        XImage* image = XGetImage(display, root, 0, 0, 320, 480, AllPlanes, ZPixmap);
-        if (image == nullptr) {
+        uint64_t hash = 0;
+        if (!HashArea(display, root, area, &hash)) {
             return 1;
         }
-        uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixels
-        const size_t bytes = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(image->height);
-        for (size_t i = 0; i < bytes; i += 8) {
-            hash = (hash ^ static_cast<uint8_t>(image->data[i])) * 1099511628211ull;
-            hash = (hash ^ static_cast<uint8_t>(image->data[i + 1])) * 1099511628211ull;
+        // A frame reaches the screen as several rectangles: count a picture
+        // once it has held for two samples, not the moments between them.
+        if (hash == candidate && hash != settled) {
+            if (settled != 0) {
+                ++changes;
+            }
+            settled = hash;
         }
-        XDestroyImage(image);
-        if (previous != 0 && hash != previous) {
-            ++changes;
-        }
-        previous = hash;
+        candidate = hash;
         timespec pause{0, 4000000};
         nanosleep(&pause, nullptr);
     }
@@ -92,12 +123,12 @@ double Seconds(const timespec& from) {
 
 // Polls one pixel of the picture's area every half millisecond until it shows
 // the picture (neither the black of an empty window nor white).
-int FirstFrame(Display* display, double timeout) {
+int FirstFrame(Display* display, double timeout, int x, int y) {
     Window root = DefaultRootWindow(display);
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
     while (Seconds(start) < timeout) {
-        XImage* image = XGetImage(display, root, 100, 470, 1, 1, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
         if (image != nullptr) {
             unsigned long pixel = XGetPixel(image, 0, 0);
             XDestroyImage(image);
@@ -126,12 +157,18 @@ int main(int argc, char** argv) {
         result = Close(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
     } else if (argc == 2 && std::strcmp(argv[1], "cursor") == 0) {
         result = ReportCursor(display);
-    } else if (argc == 3 && std::strcmp(argv[1], "first-frame") == 0) {
-        result = FirstFrame(display, std::strtod(argv[2], nullptr));
-    } else if (argc == 3 && std::strcmp(argv[1], "fps") == 0) {
-        result = FramesPerSecond(display, std::strtod(argv[2], nullptr));
+    } else if ((argc == 3 || argc == 5) && std::strcmp(argv[1], "first-frame") == 0) {
+        const bool at = argc == 5;
+        result = FirstFrame(display, std::strtod(argv[2], nullptr), at ? std::atoi(argv[3]) : 100,
+                            at ? std::atoi(argv[4]) : 470);
+    } else if ((argc == 3 || argc == 7) && std::strcmp(argv[1], "fps") == 0) {
+        Area area;
+        if (argc == 7) {
+            area = {std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6])};
+        }
+        result = FramesPerSecond(display, std::strtod(argv[2], nullptr), area);
     } else {
-        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds> | first-frame <seconds>\n", stderr);
+        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds> [x y w h] | first-frame <seconds> [x y]\n", stderr);
     }
     XCloseDisplay(display);
     return result;
