@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/capture/capture_session.h"
 #include "platform/win32/frame_pacing.h"
 #include "platform/win32/sdl_window.h"
 
@@ -20,6 +21,10 @@ void CopyFrameForPresentation(const uint16_t* pixels, int width, int height, voi
 
 void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool rgb555) {
     NoteFramePresented();
+    if (CaptureActive()) {
+        CaptureFramePresented(pixels, width, height, rgb555);
+        return;
+    }
     SDL_Window* sdlWindow = window != nullptr ? SdlWindowOf(window) : nullptr;
     if (sdlWindow == nullptr || failed_) {
         return;

@@ -130,7 +130,9 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
     return nullptr;
 }
 
-void SelectAudioBackendForTesting(AudioBackendKind kind) { selectedBackend.store(kind); }
+void SelectAudioBackend(AudioBackendKind kind) { selectedBackend.store(kind); }
+
+void SelectAudioBackendForTesting(AudioBackendKind kind) { SelectAudioBackend(kind); }
 
 size_t PullMemoryAudio(int16_t* stereo, size_t frames) {
     MemoryDevice& device = TheMemoryDevice();

@@ -26,6 +26,8 @@ void ApplyOutputLevel(int16_t* samples, size_t count, int volume);
 
 enum class AudioBackendKind { Sdl, Memory, Unavailable };
 void SelectAudioBackendForTesting(AudioBackendKind kind);
+// A capture takes the sound from the memory backend at the device's pace.
+void SelectAudioBackend(AudioBackendKind kind);
 
 // Memory backend: mixes `frames` frames of the open output into `stereo`.
 // Returns the frames written: 0 when no memory output is open.

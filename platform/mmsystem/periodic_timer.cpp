@@ -1,6 +1,7 @@
 // The multimedia timer: timer capabilities, periods, and timer events run on
 // one timer thread of our own.
 #include <algorithm>
+#include <cstdint>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,10 +12,9 @@
 
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/timer_seam.h"
+#include "platform/win32/stand_in_clock.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr UINT PERIOD_MIN = 1;
 constexpr UINT PERIOD_MAX = 65535;
@@ -26,11 +26,11 @@ std::atomic<MultimediaTimerForTesting*> fakeTimer{nullptr};
 
 struct TimerEvent {
     UINT id;
-    Clock::duration period;
+    int64_t periodUs;
     LPTIMECALLBACK callback;
     DWORD_PTR user;
     bool periodic;
-    Clock::time_point due;
+    int64_t dueUs;  // on the stand-in's clock
 };
 
 // Never deleted: a timer thread left running at exit may still reach it.
@@ -42,15 +42,21 @@ public:
             return 0;
         }
         if (!thread_.joinable()) {
-            thread_ = std::thread([this] { Run(); });
+            ticket_ = ClockAdmitThread();
+            thread_ = std::thread([this, ticket = ticket_] {
+                ClockEnterThread(ticket);
+                Run();
+                ClockLeaveThread();
+            });
         }
         UINT id = nextId_++;
         if (nextId_ == 0) {
             nextId_ = 1;
         }
-        auto period = std::chrono::milliseconds(delay);
-        events_.push_back(TimerEvent{id, period, callback, user, periodic, Clock::now() + period});
+        const int64_t period = int64_t{delay} * 1000;
+        events_.push_back(TimerEvent{id, period, callback, user, periodic, ClockNowUs() + period});
         wake_.notify_all();
+        ClockReschedule(ticket_, NextDueUs());  // on the virtual clock the thread waits there
         return id;
     }
 
@@ -72,12 +78,14 @@ public:
         closed_ = true;
         events_.clear();
         wake_.notify_all();
+        ClockReschedule(ticket_, ClockNowUs());
         bool idle = wake_.wait_for(lock, EXIT_WAIT, [this] { return !inCallback_; });
         lock.unlock();
         if (!thread_.joinable()) {
             return;
         }
         if (idle) {
+            OffClock joining;  // the timer thread needs the clock to see that it is closed
             thread_.join();
         } else {
             thread_.detach();
@@ -89,20 +97,20 @@ private:
         std::unique_lock lock(mutex_);
         while (!closed_) {
             if (events_.empty()) {
-                wake_.wait(lock);
+                WaitUntil(lock, NO_EVENT);
                 continue;
             }
             auto next = std::min_element(events_.begin(), events_.end(),
-                                         [](const TimerEvent& a, const TimerEvent& b) { return a.due < b.due; });
-            if (const Clock::time_point due = next->due; Clock::now() < due) {
+                                         [](const TimerEvent& a, const TimerEvent& b) { return a.dueUs < b.dueUs; });
+            if (const int64_t due = next->dueUs; ClockNowUs() < due) {
                 // A copy: events added or removed meanwhile move the list, and
                 // the wait reads its deadline again when it wakes.
-                wake_.wait_until(lock, due);
+                WaitUntil(lock, due);
                 continue;
             }
             TimerEvent event = *next;
             if (event.periodic) {
-                next->due += event.period;  // a late event catches up back to back
+                next->dueUs += event.periodUs;  // a late event catches up back to back
             } else {
                 events_.erase(next);
             }
@@ -115,11 +123,36 @@ private:
         }
     }
 
+    static constexpr int64_t NO_EVENT = INT64_MAX;
+
+    int64_t NextDueUs() const {
+        int64_t next = NO_EVENT;
+        for (const TimerEvent& event : events_) {
+            next = std::min(next, event.dueUs);
+        }
+        return next;
+    }
+
+    // On the virtual clock the thread gives its turn away until the event
+    // (Add moves that deadline); on the live clock it waits on wake_.
+    void WaitUntil(std::unique_lock<std::mutex>& lock, int64_t dueUs) {
+        if (ClockIsVirtual() && ticket_ >= 0) {
+            lock.unlock();
+            ClockWaitUntilUs(dueUs);
+            lock.lock();
+        } else if (dueUs == NO_EVENT) {
+            wake_.wait(lock);
+        } else {
+            wake_.wait_for(lock, std::chrono::microseconds(dueUs - ClockNowUs()));
+        }
+    }
+
     std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<TimerEvent> events_;
     std::thread thread_;
     UINT nextId_ = 1;
+    int ticket_ = -1;  // the thread's place on the virtual clock
     bool inCallback_ = false;
     bool closed_ = false;
 };

@@ -1,13 +1,10 @@
 #include <atomic>
-#include <chrono>
 
 #include "platform/mmsystem/mmsystem.h"
+#include "platform/win32/stand_in_clock.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-// Fixed when the program starts, so timeGetTime counts from there.
-const Clock::time_point programStart = Clock::now();
 std::atomic<TimeSourceFunction> timeSource{nullptr};
 
 }  // namespace
@@ -16,8 +13,9 @@ DWORD timeGetTime() {
     if (TimeSourceFunction source = timeSource.load(std::memory_order_acquire)) {
         return source();
     }
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - programStart);
-    return static_cast<DWORD>(elapsed.count());
+    // Counts from the program's start (the stand-in's clock), so that float
+    // arithmetic on it keeps its precision however long the machine has been up.
+    return static_cast<DWORD>(ClockNowUs() / 1000);
 }
 
 void SetTimeSourceForTesting(TimeSourceFunction source) { timeSource.store(source, std::memory_order_release); }

@@ -32,6 +32,17 @@ constexpr const char USAGE[] =
     "  --no-sound                run without sound\n"
     "  --volume N                output level from 0 to 100 (default 100)\n"
     "\n"
+    "Capture (no display needed; as fast as the machine allows):\n"
+    "  --capture OUT             render the intro on a virtual clock into OUT:\n"
+    "                            OUT.mkv lossless (FFV1 and FLAC), OUT.mp4 for video\n"
+    "                            sites (H.264 and AAC), or a folder OUT/ of PNG frames\n"
+    "                            and audio.wav; .mkv and .mp4 need ffmpeg\n"
+    "  --fps N                   frames a second, 1 to 240 (default 50)\n"
+    "  --seconds S               how long, 1 to 86400 (default 100: the song once)\n"
+    "  --size WxH                picture size, 64x48 to 7680x5760 (default 640x480),\n"
+    "                            scaled as on a screen of that size\n"
+    "  --quiet                   no progress on standard error\n"
+    "\n"
     "Other:\n"
     "  --verbose                 say on standard error what was chosen and why\n"
     "  -h, --help                show this help and exit\n"
@@ -40,7 +51,7 @@ constexpr const char USAGE[] =
     "Keys: Escape ends the intro; Alt+Enter switches between full screen and a\n"
     "window.\n"
     "Exit status: 0 when it ends normally, 1 when it cannot run (no display, no\n"
-    "such monitor), 64 on bad usage.\n";
+    "such monitor, a capture that cannot be written), 64 on bad usage.\n";
 
 struct Parser {
     int argc;
@@ -77,6 +88,42 @@ struct Parser {
                         std::to_string(low) + " to " + std::to_string(high) + ")");
         }
         *number = parsed;
+        return true;
+    }
+
+    // A folder (a name ending in '/' or without an extension), .mkv or .mp4.
+    bool CaptureOutput(std::string_view output) {
+        if (output.empty()) {
+            return Fail("option '--capture' needs a file or folder name");
+        }
+        const size_t slash = output.find_last_of('/');
+        const std::string_view leaf = slash == std::string_view::npos ? output : output.substr(slash + 1);
+        const size_t dot = leaf.find_last_of('.');
+        if (!leaf.empty() && dot != std::string_view::npos && dot > 0 && leaf.substr(dot) != ".mkv" &&
+            leaf.substr(dot) != ".mp4") {
+            return Fail("unknown capture format '" + std::string(leaf.substr(dot)) + "' for '--capture' (.mkv, .mp4, or a folder ending in /)");
+        }
+        result.settings.capture.output = std::string(output);
+        return true;
+    }
+
+    bool Size(std::string_view name, std::string_view text) {
+        const size_t x = text.find('x');
+        int width = 0;
+        int height = 0;
+        const std::string_view widthText = text.substr(0, x);
+        const std::string_view heightText = x == std::string_view::npos ? std::string_view() : text.substr(x + 1);
+        auto whole = [](std::string_view part, int* number) {
+            auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), *number);
+            return !part.empty() && error == std::errc() && end == part.data() + part.size();
+        };
+        if (!whole(widthText, &width) || !whole(heightText, &height) || width < 64 || height < 48 || width > 7680 ||
+            height > 5760) {
+            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
+                        "' (WxH, from 64x48 to 7680x5760)");
+        }
+        result.settings.capture.width = width;
+        result.settings.capture.height = height;
         return true;
     }
 
@@ -128,6 +175,13 @@ struct Parser {
         if (name == "--no-sound") return flag(&settings.sound, false);
         if (name == "--display") return Value(name, inlineValue, &value) && Number(name, value, 0, 63, &settings.display);
         if (name == "--volume") return Value(name, inlineValue, &value) && Number(name, value, 0, 100, &settings.volume);
+        if (name == "--quiet") return flag(&settings.capture.quiet, true);
+        if (name == "--capture") return Value(name, inlineValue, &value) && CaptureOutput(value);
+        if (name == "--fps") return Value(name, inlineValue, &value) && Number(name, value, 1, 240, &settings.capture.fps);
+        if (name == "--seconds") {
+            return Value(name, inlineValue, &value) && Number(name, value, 1, 86400, &settings.capture.seconds);
+        }
+        if (name == "--size") return Value(name, inlineValue, &value) && Size(name, value);
         if (name == "--renderer") {
             return Value(name, inlineValue, &value) &&
                    OneOf<RendererChoice>(name, value,
@@ -157,6 +211,7 @@ struct Parser {
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
     Parser parser{argc, argv, err, {}};
     parser.result.run = true;
+    std::string captureOnly;  // the first capture option given, which needs --capture
     for (; parser.index < argc; ++parser.index) {
         std::string_view word = argv[parser.index];
         if (word == "--") {
@@ -170,6 +225,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
         if (!parser.Option(word, out)) {
             break;
         }
+        for (const char* option : {"--fps", "--seconds", "--size", "--quiet"}) {
+            if (captureOnly.empty() && word.substr(0, word.find('=')) == option) {
+                captureOnly = option;
+            }
+        }
+    }
+    if (parser.result.run && !captureOnly.empty() && parser.result.settings.capture.output.empty()) {
+        parser.Fail("option '" + captureOnly + "' needs '--capture'");
     }
     return parser.result;
 }

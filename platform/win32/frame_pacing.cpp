@@ -1,8 +1,9 @@
 #include "platform/win32/frame_pacing.h"
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
+
+#include "platform/win32/stand_in_clock.h"
 
 void FramePacer::NoteFlip(int64_t nowUs) {
     if (lastFlipUs_ >= 0 && nowUs > lastFlipUs_) {
@@ -31,17 +32,13 @@ FramePacer mainPacer;
 
 }  // namespace
 
-int64_t SteadyNowUs() {
-    using Clock = std::chrono::steady_clock;
-    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
-}
 
 void NoteFramePresented() {
     std::lock_guard lock(pacerMutex);
-    mainPacer.NoteFlip(SteadyNowUs());
+    mainPacer.NoteFlip(ClockNowUs());
 }
 
 int64_t IdleBudgetUs() {
     std::lock_guard lock(pacerMutex);
-    return mainPacer.IdleBudgetUs(SteadyNowUs());
+    return mainPacer.IdleBudgetUs(ClockNowUs());
 }

@@ -27,8 +27,6 @@ private:
     int next_ = 0;
 };
 
-// The main thread's pacer, on the steady clock.
+// The main thread's pacer, on the stand-in's clock.
 void NoteFramePresented();
 int64_t IdleBudgetUs();
-// Microseconds on the steady clock.
-int64_t SteadyNowUs();

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/win32/frame_pacing.h"
+#include "platform/win32/stand_in_clock.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -132,8 +133,15 @@ int MillisecondsToNextTimer(int limit) {
     return soonest;
 }
 
-// Waits up to timeoutMs for something to arrive on this thread's queue.
+// Waits up to timeoutMs for something to arrive on this thread's queue. On
+// the virtual clock nothing arrives from outside: the wait is to the next
+// millisecond, the finest step of the program's clocks, so that the loop sees
+// every moment a perfectly fast machine would.
 void WaitForInput(int timeoutMs) {
+    if (ClockIsVirtual()) {
+        ClockWaitUntilUs((ClockNowUs() / 1000 + 1) * 1000);
+        return;
+    }
     if (ThisThreadHasSdlWindows()) {
         SDL_WaitEventTimeout(nullptr, timeoutMs);
         return;
@@ -146,12 +154,7 @@ void WaitForInput(int timeoutMs) {
 
 }  // namespace
 
-uint64_t QueueClockMs() {
-    using Clock = std::chrono::steady_clock;
-    static const Clock::time_point start = Clock::now();
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
+uint64_t QueueClockMs() { return static_cast<uint64_t>(ClockNowUs() / 1000); }
 
 void DiscardMessagesFor(HWND window, std::thread::id owner) {
     ThreadQueue& queue = QueueOf(owner);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/capture/capture_session.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/window_registry.h"
 
@@ -24,6 +25,21 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
         std::_Exit(parsed.exitCode);
     }
     SetSettings(parsed.settings);
+    if (!parsed.settings.capture.output.empty()) {
+        // Off-screen on a virtual clock: no display needed.
+        struct Call {
+            WinMainFunction winMain;
+            std::vector<char> line;
+        } call{winMain, std::vector<char>(parsed.programLine.begin(), parsed.programLine.end())};
+        call.line.push_back('\0');
+        return RunCapture(
+            parsed.settings.capture,
+            [](void* context) {
+                auto* c = static_cast<Call*>(context);
+                return c->winMain(GetModuleHandleA(nullptr), nullptr, c->line.data(), SW_SHOW);
+            },
+            &call);
+    }
 #if defined(__unix__) && !defined(__ANDROID__)
     // SDL would otherwise settle for an off-screen or console video driver and
     // the intro would run unseen. Video itself starts with the first window,

@@ -4,10 +4,21 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 enum class RendererChoice { Auto, Gpu, Software };
 enum class ScaleChoice { Fit, Integer };
 enum class FilterChoice { Auto, Nearest, Linear };  // Auto: nearest at whole scales, linear otherwise
+
+// --capture: the intro rendered off-screen on a virtual clock into a video.
+struct CaptureSettings {
+    std::string output;  // empty: a live run
+    int fps = 50;
+    int seconds = 100;
+    int width = 640;
+    int height = 480;
+    bool quiet = false;
+};
 
 struct StandInSettings {
     RendererChoice renderer = RendererChoice::Auto;
@@ -18,6 +29,7 @@ struct StandInSettings {
     bool sound = true;
     int volume = 100;  // output level of the mixer, 0 to 100
     bool verbose = false;
+    CaptureSettings capture;
 };
 
 const StandInSettings& Settings();

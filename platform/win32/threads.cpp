@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <thread>
 
+#include "platform/win32/stand_in_clock.h"
 #include "platform/win32/test_hooks.h"
 #include "platform/win32/windows.h"
 
@@ -32,7 +33,12 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES* /*attributes*/, size_t /*stackSize*/, L
         return nullptr;
     }
     auto* handle = new HANDLE__{nextThreadId.fetch_add(1)};
-    std::thread thread([start, parameter] { start(parameter); });
+    const int ticket = ClockAdmitThread();
+    std::thread thread([start, parameter, ticket] {
+        ClockEnterThread(ticket);
+        start(parameter);
+        ClockLeaveThread();
+    });
     thread.detach();
     if (threadId != nullptr) {
         *threadId = handle->threadId;
@@ -41,6 +47,7 @@ HANDLE CreateThread(SECURITY_ATTRIBUTES* /*attributes*/, size_t /*stackSize*/, L
 }
 
 void ExitThread(DWORD /*exitCode*/) {
+    ClockLeaveThread();
     // Unwinds the calling thread's stack and ends it, like returning from its entry.
     pthread_exit(nullptr);
 }
@@ -55,5 +62,5 @@ void Sleep(DWORD milliseconds) {
         hook(milliseconds);
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    ClockSleepUs(int64_t{milliseconds} * 1000);
 }

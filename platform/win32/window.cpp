@@ -228,6 +228,8 @@ SDL_Window* SdlWindowOf(HWND window) {
 
 void SetHeadlessWindowsForTesting(bool headless) { headlessWindows.store(headless); }
 
+void SetWindowsOffScreen() { headlessWindows.store(true); }
+
 bool VideoUnavailable() { return videoUnavailable.load(); }
 
 void MarkVideoUnavailable() { videoUnavailable.store(true); }

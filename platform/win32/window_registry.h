@@ -47,6 +47,8 @@ bool ThisThreadHasSdlWindows();
 // the chosen monitor does not exist, or nothing can be presented.
 bool VideoUnavailable();
 void MarkVideoUnavailable();
+// Windows made from now on have no SDL window and need no display (a capture).
+void SetWindowsOffScreen();
 // Switches between full screen and a window (Alt+Enter); main thread.
 void ToggleWindowMode(WindowRecord* record);
 

@@ -1,0 +1,32 @@
+// Where a capture's frames and sound go: a folder of numbered PNG frames and
+// audio.wav, or a video file encoded by FFmpeg (.mkv lossless: FFV1 and FLAC;
+// .mp4: H.264 in yuv420p and AAC). Everything is written under a temporary
+// name beside the output and renamed at the end, so that a capture that
+// fails leaves nothing half-written under the given name. Platform-internal;
+// the capture thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+constexpr int CAPTURE_SAMPLE_RATE = 44100;  // 16-bit stereo
+
+class CaptureSink {
+public:
+    virtual ~CaptureSink() = default;  // abandons whatever was not finished
+    // Frames are width x height 32-bit words 0xFFRRGGBB, rows back to back.
+    virtual bool WriteFrame(const uint32_t* pixels) = 0;
+    // Interleaved stereo frames, appended to the sound track.
+    virtual bool WriteSound(const int16_t* stereo, size_t frames) = 0;
+    // Completes the output under its own name; false (said on standard error) when it could not.
+    virtual bool Finish() = 0;
+};
+
+// The sink for `output` (see --capture), ready to write, or null after one
+// line on standard error saying why (a folder or file that cannot be made,
+// FFmpeg missing).
+std::unique_ptr<CaptureSink> OpenCaptureSink(const std::string& output, int width, int height, int fps);
+
+// The FFmpeg program's path, or empty when it is not installed.
+std::string FindFfmpeg();
