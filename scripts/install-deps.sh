@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
   xvfb xdotool x11-apps x11-utils openbox libx11-dev libxfixes-dev python3 imagemagick
   openmpt123 xmp sox
+  lintian desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()
