@@ -10,6 +10,7 @@ packages=(
   xvfb xdotool x11-apps x11-utils openbox libx11-dev libxfixes-dev python3 imagemagick
   weston libgl1-mesa-dri libgl1 libegl1 libgles2
   openmpt123 xmp sox
+  lintian desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()

@@ -26,17 +26,22 @@ struct GeneratorRun {
   std::vector<std::uint8_t> output;
 };
 
-// Runs `generator OUTPUT` with OUTPUT inside a new temporary folder, then
-// removes the folder. exitCode is -1 if the program could not be run.
-inline GeneratorRun RunGenerator(const std::string& generator, const std::string& fileName) {
+// Runs `generator [ARGUMENT]... OUTPUT` with OUTPUT inside a new temporary
+// folder, then removes the folder. exitCode is -1 if the program could not be run.
+inline GeneratorRun RunGenerator(const std::string& generator, const std::string& fileName,
+                                 const std::vector<std::string>& arguments = {}) {
   GeneratorRun run;
   std::string pattern = (std::filesystem::temp_directory_path() / "asset-gen-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) return run;
   const std::filesystem::path folder = pattern;
   const std::string output = (folder / fileName).string();
+  std::vector<char*> argv{const_cast<char*>(generator.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(const_cast<char*>(output.c_str()));
+  argv.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
-    execl(generator.c_str(), generator.c_str(), output.c_str(), static_cast<char*>(nullptr));
+    execv(generator.c_str(), argv.data());
     _exit(127);
   }
   int status = 0;
