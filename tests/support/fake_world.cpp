@@ -5,7 +5,7 @@
 namespace fake {
 namespace {
 
-std::unique_ptr<World> world = std::make_unique<World>();
+World theWorld;
 
 }  // namespace
 
@@ -13,12 +13,11 @@ World::World() { drivers.push_back(Driver{true, {}, "Primary Display Driver", tr
 
 World::~World() = default;
 
-World& TheWorld() { return *world; }
+World& TheWorld() { return theWorld; }
 
 World& Reset() {
-    world.reset();  // the old objects go before the new world exists
-    world = std::make_unique<World>();
-    return *world;
+    theWorld = World();
+    return theWorld;
 }
 
 void World::Fail(std::string call, HRESULT result, int times) {

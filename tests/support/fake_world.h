@@ -1,13 +1,14 @@
 // The state every DirectX fake shares: the objects that exist, the log of
 // every call in order, the failures a test asked for, and every release.
 // There is one world per process, because the creation seams take plain
-// functions; Reset() starts a fresh one. The world owns every fake until the
+// functions; Reset() empties it (references to it stay good). The world owns every fake until the
 // next Reset, so a test can still look at an object after its last Release;
 // a call on it after that is recorded as a fault.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +35,7 @@ class World {
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
+    World& operator=(World&&) = default;
 
     // Every call as "object.Method[ detail]" ("Method" for the creation
     // entries), AddRef and Release included, with Note()s in between.
@@ -88,6 +90,15 @@ class World {
         }
         return nullptr;
     }
+    // The same, for objects the test knows are there: throws when it is not.
+    template <class T>
+    T& Get(std::string_view name) const {
+        T* object = Find<T>(name);
+        if (object == nullptr) {
+            throw std::out_of_range("no fake named " + std::string(name));
+        }
+        return *object;
+    }
     // "surface" -> "surface1", "surface2", ...: names for objects made in numbers.
     std::string NextName(const std::string& kind);
 
@@ -111,7 +122,7 @@ class World {
     size_t callCount_ = 0;
 };
 
-// The world the fakes act on, and a fresh one in its place.
+// The world the fakes act on; Reset() destroys its objects and starts afresh.
 World& TheWorld();
 World& Reset();
 
