@@ -33,11 +33,7 @@ HRESULT Light::SetLight(D3DLIGHT2* light) {
 
 HRESULT Material::SetMaterial(D3DMATERIAL* material) {
     setMaterials.push_back(*material);
-    const HRESULT result = Call("SetMaterial");
-    if (SUCCEEDED(result)) {
-        current = *material;
-    }
-    return result;
+    return Call("SetMaterial", {}, [&] { current = *material; });
 }
 
 HRESULT Material::GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* result) {
@@ -59,11 +55,7 @@ HRESULT Viewport::Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colo
 }
 
 HRESULT Viewport::AddLight(IDirect3DLight* light) {
-    const HRESULT result = Call("AddLight");
-    if (SUCCEEDED(result)) {
-        lights.push_back(light);
-    }
-    return result;
+    return Call("AddLight", {}, [&] { lights.push_back(light); });
 }
 
 Device::Device(std::string name) : Counted(std::move(name)) {
@@ -79,23 +71,14 @@ HRESULT Device::Keep(const DeviceCall& call, std::string_view method, std::strin
     return Call(method, detail);
 }
 
-HRESULT Device::SetRenderTarget(IDirectDrawSurface4* target, DWORD) {
-    const HRESULT result = Call("SetRenderTarget");
-    if (SUCCEEDED(result)) {
-        renderTarget = target;
-    }
-    return result;
-}
-
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
     DeviceCall call{DeviceCallKind::SetTransform};
     call.state = state;
     call.matrix = *matrix;
-    const HRESULT result = Keep(call, "SetTransform", TransformName(state));
-    if (SUCCEEDED(result)) {
-        transforms[state & 3] = *matrix;
+    if (TheWorld().recording) {
+        calls.push_back(call);
     }
-    return result;
+    return Call("SetTransform", TransformName(state), [&] { transforms[state & 3] = *matrix; });
 }
 
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
@@ -164,11 +147,8 @@ HRESULT Direct3D::EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLB
     const World& world = TheWorld();
     const bool hal = device == IID_IDirect3DHALDevice;
     const HRESULT result = Call("EnumZBufferFormats", hal ? "HAL" : "RGB");
-    if (FAILED(result)) {
-        return result;
-    }
-    if (hal && !world.hardware) {
-        return DDERR_NODIRECTDRAWHW;
+    if (FAILED(result) || (hal && !world.hardware)) {
+        return FAILED(result) ? result : DDERR_NODIRECTDRAWHW;
     }
     std::vector<DDPIXELFORMAT> formats = hal ? world.halFormats : std::vector{DepthFormat(DDPF_ZBUFFER, 16)};
     for (DDPIXELFORMAT& format : formats) {
@@ -182,47 +162,31 @@ HRESULT Direct3D::EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLB
 HRESULT Direct3D::CreateDevice(REFCLSID device, IDirectDrawSurface4*, IDirect3DDevice3** made, IUnknown*) {
     const bool hal = device == IID_IDirect3DHALDevice;
     const HRESULT result = Call("CreateDevice", hal ? "HAL" : "RGB");
-    if (FAILED(result)) {
-        return result;
-    }
-    if (hal && !TheWorld().hardware) {
-        return DDERR_NODIRECTDRAWHW;
+    if (FAILED(result) || (hal && !TheWorld().hardware)) {
+        return FAILED(result) ? result : DDERR_NODIRECTDRAWHW;
     }
     *made = &TheWorld().Make<Device>();
     return D3D_OK;
 }
 
 HRESULT Direct3D::CreateViewport(IDirect3DViewport3** viewport, IUnknown*) {
-    const HRESULT result = Call("CreateViewport");
-    if (FAILED(result)) {
-        return result;
-    }
-    *viewport = &TheWorld().Make<Viewport>();
-    return D3D_OK;
+    return Call("CreateViewport", {}, [&] { *viewport = &TheWorld().Make<Viewport>(); });
 }
 
 HRESULT Direct3D::CreateLight(IDirect3DLight** light, IUnknown* outer) {
     outers.push_back(outer);
-    const HRESULT result = Call("CreateLight");
-    if (FAILED(result)) {
-        return result;
-    }
-    World& world = TheWorld();
-    lights.push_back(&world.Make<Light>(world.NextName("light")));
-    *light = lights.back();
-    return D3D_OK;
+    return Call("CreateLight", {}, [&] {
+        World& world = TheWorld();
+        *light = lights.emplace_back(&world.Make<Light>(world.NextName("light")));
+    });
 }
 
 HRESULT Direct3D::CreateMaterial(IDirect3DMaterial3** material, IUnknown* outer) {
     outers.push_back(outer);
-    const HRESULT result = Call("CreateMaterial");
-    if (FAILED(result)) {
-        return result;
-    }
-    World& world = TheWorld();
-    materials.push_back(&world.Make<Material>(world.NextName("material"), nextHandle++));
-    *material = materials.back();
-    return D3D_OK;
+    return Call("CreateMaterial", {}, [&] {
+        World& world = TheWorld();
+        *material = materials.emplace_back(&world.Make<Material>(world.NextName("material"), nextHandle++));
+    });
 }
 
 }  // namespace fake

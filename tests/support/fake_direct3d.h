@@ -74,7 +74,7 @@ struct DeviceCall {
 class Device final : public Counted<IDirect3DDevice3> {
   public:
     explicit Device(std::string name = "device");
-    HRESULT SetRenderTarget(IDirectDrawSurface4* target, DWORD flags) override;
+    HRESULT SetRenderTarget(IDirectDrawSurface4*, DWORD) override { return Call("SetRenderTarget"); }
     HRESULT AddViewport(IDirect3DViewport3*) override { return Call("AddViewport"); }
     HRESULT SetCurrentViewport(IDirect3DViewport3*) override { return Call("SetCurrentViewport"); }
     // Detail "WORLD", "VIEW" or "PROJECTION"; a matrix set is kept for GetTransform.
@@ -94,7 +94,6 @@ class Device final : public Counted<IDirect3DDevice3> {
     // The value of the last SetLightState or SetRenderState of `state`, or -1.
     int64_t LastValue(DeviceCallKind kind, DWORD state) const;
 
-    IDirectDrawSurface4* renderTarget = nullptr;
     std::vector<DeviceCall> calls;  // the drawing calls, in order
     D3DMATRIX transforms[4]{};      // indexed by D3DTRANSFORMSTATETYPE; start as identity
 

@@ -13,14 +13,6 @@ Surface::Surface(std::string name, DWORD surfaceWidth, DWORD surfaceHeight, LONG
       height(surfaceHeight),
       pitch(surfacePitch != 0 ? surfacePitch : static_cast<LONG>(2 * surfaceWidth)) {}
 
-HRESULT Surface::AddAttachedSurface(IDirectDrawSurface4* surface) {
-    const HRESULT result = Call("AddAttachedSurface");
-    if (SUCCEEDED(result)) {
-        attached.push_back(surface);
-    }
-    return result;
-}
-
 HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, RECT* srcRect, DWORD trans) {
     if (TheWorld().recording) {
         blits.push_back({x, y, source, srcRect != nullptr ? *srcRect : RECT{}, trans});
@@ -37,8 +29,7 @@ HRESULT Surface::Flip(IDirectDrawSurface4*, DWORD flags) {
 
 // The back buffer of a flipping chain, made once; later calls add a reference.
 HRESULT Surface::GetAttachedSurface(DDSCAPS2*, IDirectDrawSurface4** surface) {
-    const HRESULT result = Call("GetAttachedSurface");
-    if (FAILED(result)) {
+    if (const HRESULT result = Call("GetAttachedSurface"); FAILED(result)) {
         return result;
     }
     if (back_ == nullptr) {
@@ -72,22 +63,15 @@ void Surface::Describe(DDSURFACEDESC2* desc) const {
 }
 
 HRESULT Surface::GetSurfaceDesc(DDSURFACEDESC2* desc) {
-    Describe(desc);
-    return Call("GetSurfaceDesc");
+    return Call("GetSurfaceDesc", {}, [&] { Describe(desc); });
 }
 
 HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
     ++lockCount;
     lastLockFlags = flags;
-    const HRESULT result = Call("Lock");
-    if (FAILED(result)) {
-        return result;
-    }
-    if (rect != nullptr) {
-        return DDERR_UNSUPPORTED;  // the program only locks whole surfaces
-    }
-    if (locked) {
-        return DDERR_SURFACEBUSY;
+    if (const HRESULT result = Call("Lock"); FAILED(result) || locked || rect != nullptr) {
+        // The program only ever locks whole surfaces.
+        return FAILED(result) ? result : locked ? DDERR_SURFACEBUSY : DDERR_UNSUPPORTED;
     }
     Describe(desc);
     desc->dwFlags |= DDSD_LPSURFACE;
@@ -97,12 +81,8 @@ HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
 }
 
 HRESULT Surface::Unlock(RECT*) {
-    const HRESULT result = Call("Unlock");
-    if (FAILED(result)) {
-        return result;
-    }
-    if (!locked) {
-        return DDERR_NOTLOCKED;
+    if (const HRESULT result = Call("Unlock"); FAILED(result) || !locked) {
+        return FAILED(result) ? result : DDERR_NOTLOCKED;
     }
     locked = false;
     return DD_OK;
@@ -146,12 +126,8 @@ HRESULT DirectDraw4::QueryInterface(REFIID riid, void** object) {
     if (!(riid == IID_IDirect3D3)) {
         return Counted::QueryInterface(riid, object);
     }
-    const HRESULT result = Call("QueryInterface", "IDirect3D3");
-    if (FAILED(result)) {
-        return result;
-    }
-    *object = static_cast<IDirect3D3*>(&TheWorld().Make<Direct3D>());
-    return S_OK;
+    return Call("QueryInterface", "IDirect3D3",
+                [&] { *object = static_cast<IDirect3D3*>(&TheWorld().Make<Direct3D>()); });
 }
 
 HRESULT DirectDraw4::SetCooperativeLevel(HWND window, DWORD flags) {
@@ -161,12 +137,10 @@ HRESULT DirectDraw4::SetCooperativeLevel(HWND window, DWORD flags) {
 }
 
 HRESULT DirectDraw4::SetDisplayMode(DWORD width, DWORD height, DWORD, DWORD, DWORD) {
-    const HRESULT result = Call("SetDisplayMode");
-    if (SUCCEEDED(result)) {
+    return Call("SetDisplayMode", {}, [&] {
         modeWidth = width;
         modeHeight = height;
-    }
-    return result;
+    });
 }
 
 HRESULT DirectDraw4::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface4** surface, IUnknown* outer) {
@@ -175,11 +149,8 @@ HRESULT DirectDraw4::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface4** s
     const bool depth = (caps & DDSCAPS_ZBUFFER) != 0;
     requests.push_back(*desc);
     const HRESULT result = Call("CreateSurface", primary ? "primary" : depth ? "zBuffer" : "offScreen");
-    if (FAILED(result)) {
-        return result;
-    }
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
+    if (FAILED(result) || outer != nullptr) {
+        return FAILED(result) ? result : CLASS_E_NOAGGREGATION;
     }
     World& world = TheWorld();
     const std::string name = primary ? "primary" : depth ? "zBuffer" : world.NextName("surface");
@@ -206,12 +177,8 @@ HRESULT DirectDraw::QueryInterface(REFIID riid, void** object) {
     if (!(riid == IID_IDirectDraw4) || !hasVersion4_) {
         return Counted::QueryInterface(riid, object);
     }
-    const HRESULT result = Call("QueryInterface", "IDirectDraw4");
-    if (FAILED(result)) {
-        return result;
-    }
-    *object = static_cast<IDirectDraw4*>(&TheWorld().Make<DirectDraw4>());
-    return S_OK;
+    return Call("QueryInterface", "IDirectDraw4",
+                [&] { *object = static_cast<IDirectDraw4*>(&TheWorld().Make<DirectDraw4>()); });
 }
 
 namespace {

@@ -24,7 +24,7 @@ class Surface final : public Counted<IDirectDrawSurface4> {
   public:
     Surface(std::string name, DWORD surfaceWidth, DWORD surfaceHeight, LONG surfacePitch = 0);
 
-    HRESULT AddAttachedSurface(IDirectDrawSurface4* surface) override;
+    HRESULT AddAttachedSurface(IDirectDrawSurface4*) override { return Call("AddAttachedSurface"); }
     HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, RECT* srcRect, DWORD trans) override;
     HRESULT Flip(IDirectDrawSurface4* targetOverride, DWORD flags) override;
     HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface4** surface) override;
@@ -50,7 +50,6 @@ class Surface final : public Counted<IDirectDrawSurface4> {
     DWORD lastLockFlags = 0;
     std::vector<Blit> blits;
     std::vector<DWORD> flips;  // the flags of every Flip
-    std::vector<IDirectDrawSurface4*> attached;
     int colorKeyCalls = 0;
     DWORD colorKeyFlags = 0;
     DDCOLORKEY colorKey{0, 0};

@@ -1,17 +1,24 @@
 #include "tests/support/fake_world.h"
 
-#include <cstdint>
-
 namespace fake {
 namespace {
 
 World theWorld;
 
+// "Method", "Method detail", "object.Method" or "object.Method detail".
+bool Matches(std::string_view rule, std::string_view object, std::string_view method,
+             std::string_view detail) {
+    if (const size_t dot = rule.find('.'); dot != std::string_view::npos) {
+        if (rule.substr(0, dot) != object) {
+            return false;
+        }
+        rule.remove_prefix(dot + 1);
+    }
+    return rule == method || (rule.size() == method.size() + 1 + detail.size() && rule.starts_with(method) &&
+                              rule[method.size()] == ' ' && rule.ends_with(detail));
+}
+
 }  // namespace
-
-World::World() { drivers.push_back(Driver{true, {}, "Primary Display Driver", true, true}); }
-
-World::~World() = default;
 
 World& TheWorld() { return theWorld; }
 
@@ -20,8 +27,10 @@ World& Reset() {
     return theWorld;
 }
 
+World::World() { drivers.push_back(Driver{true, {}, "Primary Display Driver", true, true}); }
+
 void World::Fail(std::string call, HRESULT result, int times) {
-    rules_.push_back(Rule{std::move(call), SIZE_MAX, result, times});
+    rules_.push_back(Rule{std::move(call), 0, result, times});
 }
 
 void World::FailCallNumber(size_t index, HRESULT result) { rules_.push_back(Rule{"", index, result, 1}); }
@@ -36,8 +45,6 @@ void World::Note(const std::string& event) {
     }
 }
 
-int World::Live() const { return static_cast<int>(LiveNames().size()); }
-
 std::vector<std::string> World::LiveNames() const {
     std::vector<std::string> names;
     for (const auto& object : objects_) {
@@ -48,41 +55,10 @@ std::vector<std::string> World::LiveNames() const {
     return names;
 }
 
-std::string World::NextName(const std::string& kind) {
-    for (auto& [name, count] : counters_) {
-        if (name == kind) {
-            return kind + std::to_string(++count);
-        }
-    }
-    counters_.emplace_back(kind, 1);
-    return kind + "1";
-}
-
-bool World::Named(const Object& object, std::string_view name) { return object.Name() == name; }
-
-bool World::Matches(const std::string& rule, std::string_view object, std::string_view method,
-                    std::string_view detail) {
-    std::string_view wanted = rule;
-    if (const size_t dot = wanted.find('.'); dot != std::string_view::npos) {
-        if (wanted.substr(0, dot) != object) {
-            return false;
-        }
-        wanted.remove_prefix(dot + 1);
-    }
-    if (wanted == method) {
-        return true;
-    }
-    return wanted.size() == method.size() + 1 + detail.size() && wanted.starts_with(method) &&
-           wanted[method.size()] == ' ' && wanted.ends_with(detail);
-}
-
 HRESULT World::Record(std::string_view object, std::string_view method, std::string_view detail) {
-    const size_t number = callCount_++;
+    const size_t number = calls_++;
     if (recording) {
-        std::string entry;
-        if (!object.empty()) {
-            entry.append(object).append(".");
-        }
+        std::string entry = object.empty() ? std::string() : std::string(object) + ".";
         entry.append(method);
         if (!detail.empty()) {
             entry.append(" ").append(detail);
@@ -91,11 +67,9 @@ HRESULT World::Record(std::string_view object, std::string_view method, std::str
     }
     for (Rule& rule : rules_) {
         const bool applies =
-            rule.number == SIZE_MAX ? Matches(rule.call, object, method, detail) : rule.number == number;
+            rule.call.empty() ? rule.number == number : Matches(rule.call, object, method, detail);
         if (applies && rule.remaining != 0) {
-            if (rule.remaining > 0) {
-                --rule.remaining;
-            }
+            rule.remaining -= rule.remaining > 0 ? 1 : 0;
             return rule.result;
         }
     }
@@ -103,11 +77,10 @@ HRESULT World::Record(std::string_view object, std::string_view method, std::str
 }
 
 HRESULT Object::Call(std::string_view method, std::string_view detail) const {
-    World& world = TheWorld();
     if (IsFreed()) {
-        world.faults.push_back(name_ + "." + std::string(method) + " after the last Release");
+        TheWorld().faults.push_back(name_ + "." + std::string(method) + " after the last Release");
     }
-    return world.Record(name_, method, detail);
+    return TheWorld().Record(name_, method, detail);
 }
 
 ULONG Object::CountAddRef() {
@@ -126,10 +99,8 @@ ULONG Object::CountRelease() {
         return 0;
     }
     Call("Release");
-    if (--refs_ == 0) {
-        if (world.recording) {
-            world.freed.push_back(name_);
-        }
+    if (--refs_ == 0 && world.recording) {
+        world.freed.push_back(name_);
     }
     return refs_;
 }
