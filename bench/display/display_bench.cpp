@@ -10,6 +10,7 @@
 #include "platform/ddraw/presenter.h"
 #include "tests/platform/d3d/flat_solid_mesh.h"
 #include "tests/platform/d3d/software_chain.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -19,28 +20,7 @@ public:
         chain.Create(640, 480);
         chain.SetIntroTransforms();
         mesh = FlatSolidMesh();
-        chain.direct3D->CreateMaterial(&material, nullptr);
-        D3DMATERIAL desc{};
-        desc.dwSize = sizeof(D3DMATERIAL);
-        desc.ambient = {1.0f, 0.1f, 0.1f, 1.0f};
-        desc.diffuse = {0.0f, 0.9f, 0.0f, 0.1f};
-        material->SetMaterial(&desc);
-        D3DMATERIALHANDLE handle = 0;
-        material->GetHandle(chain.device, &handle);
-        chain.direct3D->CreateLight(&light, nullptr);
-        D3DLIGHT2 lightDesc{};
-        lightDesc.dwSize = sizeof(D3DLIGHT2);
-        lightDesc.dltType = D3DLIGHT_POINT;
-        lightDesc.dcvColor = {0, 1, 0, 0};
-        lightDesc.dvPosition = {-3, -1, -5};
-        lightDesc.dvRange = D3DLIGHT_RANGE_MAX;
-        lightDesc.dvAttenuation0 = 1.0f;
-        lightDesc.dvAttenuation1 = 0.2f;
-        lightDesc.dwFlags = D3DLIGHT_ACTIVE;
-        light->SetLight(&lightDesc);
-        chain.viewport->AddLight(light);
-        chain.device->SetLightState(D3DLIGHTSTATE_AMBIENT, 65000);
-        chain.device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle);
+        lighting.Create(chain.direct3D, chain.device, chain.viewport);
         picture = OffScreen(520, 406, false);
         panel = OffScreen(320, 221, true);
         frame.resize(640 * 480);
@@ -48,8 +28,6 @@ public:
     ~Frame() {
         panel->Release();
         picture->Release();
-        light->Release();
-        material->Release();
     }
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
@@ -94,12 +72,7 @@ public:
 
 private:
     IDirectDrawSurface4* OffScreen(DWORD width, DWORD height, bool keyed) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = width;
-        desc.dwHeight = height;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        DDSURFACEDESC2 desc = OffScreenDesc(width, height);
         IDirectDrawSurface4* surface = nullptr;
         chain.directDraw->CreateSurface(&desc, &surface, nullptr);
         DDSURFACEDESC2 locked{};
@@ -119,9 +92,8 @@ private:
     }
 
     SoftwareChain chain;
+    IntroLighting lighting;
     std::vector<D3DVERTEX> mesh;
-    IDirect3DMaterial3* material = nullptr;
-    IDirect3DLight* light = nullptr;
     IDirectDrawSurface4* picture = nullptr;
     IDirectDrawSurface4* panel = nullptr;
     std::vector<uint16_t> frame;

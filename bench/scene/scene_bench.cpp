@@ -1,6 +1,6 @@
 // Speed of the scene engine's two hot paths: reading a 64-position,
 // 124-face mesh resource, and one object's eight draws of a frame through a
-// device that does nothing (world-matrix building and call overhead only).
+// fake device that keeps nothing (world-matrix building and call overhead only).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -8,28 +8,9 @@
 #include "platform/win32/resource_table.h"
 #include "scene/mesh_loader.h"
 #include "tests/scene/chunk_file_builder.h"
+#include "tests/support/fake_direct3d.h"
 
 namespace {
-
-class NullDevice : public IDirect3DDevice3 {
-  public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-    HRESULT SetRenderTarget(IDirectDrawSurface4*, DWORD) override { return D3D_OK; }
-    HRESULT AddViewport(IDirect3DViewport3*) override { return D3D_OK; }
-    HRESULT SetCurrentViewport(IDirect3DViewport3*) override { return D3D_OK; }
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX* matrix) override {
-        benchmark::DoNotOptimize(matrix->_41);
-        return D3D_OK;
-    }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3D_OK; }
-    HRESULT SetLightState(D3DLIGHTSTATETYPE, DWORD) override { return D3D_OK; }
-    HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return D3D_OK; }
-    HRESULT BeginScene() override { return D3D_OK; }
-    HRESULT EndScene() override { return D3D_OK; }
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE, DWORD, LPVOID, DWORD, DWORD) override { return D3D_OK; }
-};
 
 // The shape of the embedded mesh: a named object of 64 positions and 124
 // faces inside the editor chunk, with a material and a face material group.
@@ -65,9 +46,10 @@ BENCHMARK(BM_LoadMeshResource);
 
 // One object of one frame: the frame's rotation, then eight placed draws.
 void BM_RenderEightCopies(benchmark::State& state) {
-    NullDevice device;
+    fake::World& world = fake::Reset();
+    world.recording = false;
     auto scene = std::make_unique<Scene>();
-    scene->device = &device;
+    scene->device = &world.Make<fake::Device>();
     scene->AddObject();
     SceneObject& object = scene->objects[0];
     object.AllocateVertices(372);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tests/platform/d3d/software_chain.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -49,12 +50,7 @@ struct Scene {
         material->GetHandle(chain.device, &handle);
         chain.direct3D->CreateLight(&light, nullptr);
         chain.viewport->AddLight(light);
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = 20;
-        desc.dwHeight = 13;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        DDSURFACEDESC2 desc = OffScreenDesc(20, 13);
         chain.directDraw->CreateSurface(&desc, &sprite, nullptr);
     }
 };

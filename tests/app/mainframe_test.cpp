@@ -6,10 +6,10 @@
 #include "app/window_proc.h"
 #include "platform/win32/test_hooks.h"
 #include "tests/app/app_test_support.h"
+#include "tests/support/fake_direct_draw.h"
 
 namespace {
 
-std::vector<std::string> events;
 struct BoxCall {
     HWND owner;
     std::string text;
@@ -19,15 +19,14 @@ struct BoxCall {
 BoxCall lastBox;
 
 int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    events.push_back("box");
+    fake::TheWorld().Note("box");
     lastBox = {owner, text, caption, type};
     return IDOK;
 }
 
 class FatalErrorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        events.clear();
         SetMessageBoxHookForTesting(RecordBox);
         std::strcpy(mainframe.title, "Vorlix - Trelk Intro");
         MSG msg;
@@ -41,6 +40,8 @@ protected:
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
     }
+
+    fake::World& world = fake::Reset();
 };
 
 TEST_F(FatalErrorTest, ShowsTheBoxCaptionedWithTheTitleAndPostsQuit) {
@@ -48,17 +49,16 @@ TEST_F(FatalErrorTest, ShowsTheBoxCaptionedWithTheTitleAndPostsQuit) {
     EXPECT_EQ(lastBox.text, "Failed to load mesh.");
     EXPECT_EQ(lastBox.caption, "Vorlix - Trelk Intro");
     EXPECT_EQ(lastBox.type, MB_ICONERROR);
-    EXPECT_EQ(events, std::vector<std::string>{"box"});  // no display yet: no cooperative level
+    EXPECT_EQ(world.log, std::vector<std::string>{"box"});  // no display yet: no cooperative level
     MSG msg{};
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_QUIT);
 }
 
 TEST_F(FatalErrorTest, GivesTheScreenBackBeforeTheBox) {
-    RecordingDirectDraw directDraw(&events);
-    mainframe.display.directDraw = &directDraw;
+    mainframe.display.directDraw = &world.Make<fake::DirectDraw4>();
     FatalError(mainframe, "Failed to flip surfaces.");
-    EXPECT_EQ(events, (std::vector<std::string>{"cooperative 8", "box"}));
+    EXPECT_EQ(world.log, (std::vector<std::string>{"directDraw.SetCooperativeLevel 8", "box"}));
 }
 
 TEST_F(FatalErrorTest, TheMessageNeverReachesTheLogFile) {

@@ -1,14 +1,15 @@
+#include "app/window_proc.h"
+
 #include <gtest/gtest.h>
 
 #include "app/program_objects.h"
-#include "app/window_proc.h"
 #include "image/picture_surface.h"
 #include "image/text_pages.h"
 #include "image/text_panel.h"
 #include "music/music_thread.h"
 #include "platform/win32/test_hooks.h"
 #include "presentation/render_frame.h"
-#include "tests/app/app_test_support.h"
+#include "tests/support/fake_direct_draw.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void CountingSleep(DWORD ms) {
 }
 
 class WindowProcTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetHeadlessWindowsForTesting(true);
         SetSleepHookForTesting(CountingSleep);
@@ -33,8 +34,8 @@ protected:
         windowClass.lpfnWndProc = WindowProc;
         windowClass.lpszClassName = "WindowProcTestClass";
         RegisterClassExA(&windowClass);
-        window = CreateWindowExA(0, "WindowProcTestClass", "t", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window = CreateWindowExA(0, "WindowProcTestClass", "t", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 nullptr, nullptr);
         mainframe.hWnd = window;
         sleeps = 0;
         sleptMs = 0;
@@ -70,8 +71,9 @@ protected:
     }
 
     HWND window = nullptr;
-    CountingSurface picture;
-    CountingSurface panel;
+    fake::World& world = fake::Reset();
+    fake::Surface& picture = world.Make<fake::Surface>("picture", 520, 406);
+    fake::Surface& panel = world.Make<fake::Surface>("panel", 320, 221);
 };
 
 TEST_F(WindowProcTest, EscapeWaitsAtMostOneSecondForMusicThatNeverStops) {
@@ -83,8 +85,9 @@ TEST_F(WindowProcTest, EscapeWaitsAtMostOneSecondForMusicThatNeverStops) {
     EXPECT_EQ(renderEnabled, 0);
     EXPECT_EQ(pictureSurface, nullptr);
     EXPECT_EQ(panelSurface, nullptr);
-    EXPECT_EQ(picture.references, 0u);
-    EXPECT_EQ(panel.references, 0u);
+    EXPECT_TRUE(picture.IsFreed());
+    EXPECT_TRUE(panel.IsFreed());
+    EXPECT_EQ(world.faults, std::vector<std::string>{});  // once each
     EXPECT_EQ(PostedCloses(), 1);
 }
 

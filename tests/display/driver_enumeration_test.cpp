@@ -4,10 +4,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "display/display_device.h"
 #include "platform/win32/module_table.h"
-#include "tests/display/fake_directx.h"
+#include "tests/support/fake_direct_draw.h"
 
 namespace {
 
@@ -19,15 +20,16 @@ fake::Driver AddOn(uint32_t id, const char* description = "3D card") {
 }
 
 class DriverEnumeration : public ::testing::Test {
-protected:
-    void SetUp() override { fake::Install(); }
+  protected:
     void TearDown() override {
-        fake::Uninstall();
         ClearProcAddressOverrides();
-        EXPECT_EQ(fake::TheWorld().live, 0) << "every probe object is released";
+        EXPECT_EQ(world.LiveNames(), std::vector<std::string>{}) << "every probe object is released";
+        EXPECT_EQ(world.faults, std::vector<std::string>{});
     }
     int Enumerate() { return EnumerateDrivers(table, &count, &chosen); }
 
+    fake::World& world = fake::Reset();
+    fake::Seams seams;
     DriverRecord table[MAX_DRIVERS];
     uint8_t count = 99;
     uint8_t chosen = 99;
@@ -43,11 +45,11 @@ TEST_F(DriverEnumeration, OnlyThePrimaryDriverIsIndexZeroWithAZeroGuid) {
     for (int i = 1; i < MAX_DRIVERS; ++i) {
         EXPECT_EQ(table[i].present, 0xFF);
     }
-    EXPECT_EQ(fake::TheWorld().calls.front(), "DirectDrawEnumerateExA 7");
+    EXPECT_EQ(world.log.front(), "DirectDrawEnumerateExA 7");
 }
 
 TEST_F(DriverEnumeration, AnAddOnCardFoundAfterThePrimaryIsChosen) {
-    fake::TheWorld().drivers.push_back(AddOn(0xCAFE));
+    world.drivers.push_back(AddOn(0xCAFE));
     Enumerate();
     EXPECT_EQ(count, 2);
     EXPECT_EQ(chosen, 1);
@@ -57,13 +59,13 @@ TEST_F(DriverEnumeration, AnAddOnCardFoundAfterThePrimaryIsChosen) {
 
 TEST_F(DriverEnumeration, MoreThanTenKeepsTheFirstTenAndUsesTheTenth) {
     for (uint32_t id = 1; id <= 12; ++id) {
-        fake::TheWorld().drivers.push_back(AddOn(id));
+        world.drivers.push_back(AddOn(id));
     }
     Enumerate();
     EXPECT_EQ(count, 10);
     EXPECT_EQ(chosen, 9);
     EXPECT_EQ(table[9].guid.Data1, 9u);  // the primary, then add-ons 1 .. 9
-    EXPECT_EQ(fake::TheWorld().enumerationStoppedAt, 10);
+    EXPECT_EQ(world.enumerationStoppedAt, 10);
 }
 
 TEST_F(DriverEnumeration, DriversThatCannotBeMadeOrLackVersionFourDoNotCount) {
@@ -71,9 +73,9 @@ TEST_F(DriverEnumeration, DriversThatCannotBeMadeOrLackVersionFourDoNotCount) {
     broken.creatable = false;
     fake::Driver old = AddOn(0x01D);
     old.hasVersion4 = false;
-    fake::TheWorld().drivers.push_back(AddOn(0x600D));
-    fake::TheWorld().drivers.push_back(broken);
-    fake::TheWorld().drivers.push_back(old);
+    world.drivers.push_back(AddOn(0x600D));
+    world.drivers.push_back(broken);
+    world.drivers.push_back(old);
     Enumerate();
     EXPECT_EQ(count, 2);
     EXPECT_EQ(chosen, 1);
@@ -83,14 +85,14 @@ TEST_F(DriverEnumeration, DriversThatCannotBeMadeOrLackVersionFourDoNotCount) {
 
 TEST_F(DriverEnumeration, LongDescriptionsAreCutToFortyNineCharacters) {
     const std::string longText(80, 'x');
-    fake::TheWorld().drivers.push_back(AddOn(7, longText.c_str()));
+    world.drivers.push_back(AddOn(7, longText.c_str()));
     Enumerate();
     EXPECT_EQ(std::strlen(table[1].description), 49u);
     EXPECT_EQ(std::string(table[1].description), longText.substr(0, 49));
 }
 
 TEST_F(DriverEnumeration, NoDriverLeavesTheChosenIndexNamingNoRecord) {
-    fake::TheWorld().drivers.clear();
+    world.drivers.clear();
     Enumerate();
     EXPECT_EQ(count, 0);
     EXPECT_EQ(chosen, 255);
@@ -101,13 +103,13 @@ TEST_F(DriverEnumeration, WithoutTheEnumerationEntryNothingIsEnumerated) {
     Enumerate();
     EXPECT_EQ(count, 0);
     EXPECT_EQ(chosen, 255);
-    EXPECT_TRUE(fake::TheWorld().calls.empty());
+    EXPECT_TRUE(world.log.empty());
 }
 
 TEST_F(DriverEnumeration, ASecondEnumerationStartsAfresh) {
-    fake::TheWorld().drivers.push_back(AddOn(3));
+    world.drivers.push_back(AddOn(3));
     Enumerate();
-    fake::TheWorld().drivers.pop_back();
+    world.drivers.pop_back();
     Enumerate();
     EXPECT_EQ(count, 1);
     EXPECT_EQ(chosen, 0);
@@ -115,7 +117,7 @@ TEST_F(DriverEnumeration, ASecondEnumerationStartsAfresh) {
 }
 
 TEST_F(DriverEnumeration, TheRealStandInOffersOnePrimaryDriver) {
-    fake::Uninstall();
+    seams.Remove();
     Enumerate();
     EXPECT_EQ(count, 1);
     EXPECT_EQ(chosen, 0);

@@ -1,11 +1,15 @@
 // The picture surface: size, rectangle, packed pixels at the surface's own
 // pitch, the ambient level, and every way it can fail.
+#include "image/picture_surface.h"
+
 #include <gtest/gtest.h>
 
-#include "image/picture_surface.h"
+#include <cstring>
+
 #include "platform/win32/resource_table.h"
-#include "tests/image/fake_direct_draw.h"
 #include "tests/image/gif_writer.h"
+#include "tests/support/fake_direct_draw.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -18,7 +22,7 @@ uint16_t Pack555(const Colour& c) {
 }
 
 class PictureSurfaceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         display.directDraw = &directDraw;
         display.pixelFormat = DescribePixelFormat(0xF800, 0x07E0, 0x001F);
@@ -53,9 +57,10 @@ protected:
         InstallPicture(WriteGifWithGiflib(layout));
     }
 
-    FakeSurface& Made() { return *directDraw.surfaces.at(0); }
+    fake::Surface& Made() { return *directDraw.surfaces.at(0); }
 
-    FakeDirectDraw directDraw;
+    fake::World& world = fake::Reset();
+    fake::DirectDraw4& directDraw = world.Make<fake::DirectDraw4>();
     DisplayDevice display;
     std::vector<uint8_t> stream;
     ResourceEntry entry{};
@@ -67,12 +72,8 @@ TEST_F(PictureSurfaceTest, SurfaceHasThePicturesSizeAndPackedPixels) {
     InstallRandomPicture(21, 13, 64);
     ASSERT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 1);
     ASSERT_EQ(directDraw.requests.size(), 1u);
-    const DDSURFACEDESC2& request = directDraw.requests[0];
-    EXPECT_EQ(request.dwSize, 124u);
-    EXPECT_EQ(request.dwFlags, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH);
-    EXPECT_EQ(request.dwWidth, 21u);
-    EXPECT_EQ(request.dwHeight, 13u);
-    EXPECT_EQ(request.ddsCaps.dwCaps, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+    const DDSURFACEDESC2 expected = OffScreenDesc(21, 13);
+    EXPECT_EQ(std::memcmp(&directDraw.requests[0], &expected, sizeof expected), 0);
     EXPECT_EQ(pictureSurface, &Made());
     EXPECT_EQ(pictureRect.left, 0);
     EXPECT_EQ(pictureRect.top, 0);
@@ -139,22 +140,22 @@ TEST_F(PictureSurfaceTest, FailuresReturnZeroAndLeaveTheAmbientLevel) {
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     // The surface cannot be created; the rectangle is already set.
     InstallRandomPicture(5, 3, 4);
-    directDraw.failCreate = true;
+    world.Fail("CreateSurface", DDERR_OUTOFMEMORY);
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(pictureRect.right, 5);
     EXPECT_EQ(pictureRect.bottom, 3);
     // The surface cannot be locked.
-    directDraw.failCreate = false;
-    directDraw.failLockOfNewSurfaces = true;
+    world.Succeed("CreateSurface");
+    world.Fail("Lock", DDERR_SURFACELOST);
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(Made().lockCount, 1);
     // A pitch too small for a row is not written to.
-    directDraw.failLockOfNewSurfaces = false;
+    world.Succeed("Lock");
     directDraw.extraPitch = -2;
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_FALSE(directDraw.surfaces.back()->locked);
-    for (uint8_t byte : directDraw.surfaces.back()->memory) {
-        ASSERT_EQ(byte, FakeSurface::PADDING_BYTE);
+    for (uint8_t byte : directDraw.surfaces.back()->Memory()) {
+        ASSERT_EQ(byte, fake::Surface::PADDING_BYTE);
     }
     EXPECT_EQ(ambientLevel, 0u);
 }
@@ -167,10 +168,12 @@ TEST(PictureConversion, WhitePacksToAllOnesAndBlackToZero) {
     uint8_t indices[2] = {7, 8};
     image.pixels = indices;
     uint16_t out[2] = {1, 1};
-    ConvertPicturePixels(image, reinterpret_cast<uint8_t*>(out), 4, DescribePixelFormat(0xF800, 0x07E0, 0x001F));
+    ConvertPicturePixels(image, reinterpret_cast<uint8_t*>(out), 4,
+                         DescribePixelFormat(0xF800, 0x07E0, 0x001F));
     EXPECT_EQ(out[0], 0xFFFF);
     EXPECT_EQ(out[1], 0x0000);
-    ConvertPicturePixels(image, reinterpret_cast<uint8_t*>(out), 4, DescribePixelFormat(0x7C00, 0x03E0, 0x001F));
+    ConvertPicturePixels(image, reinterpret_cast<uint8_t*>(out), 4,
+                         DescribePixelFormat(0x7C00, 0x03E0, 0x001F));
     EXPECT_EQ(out[0], 0x7FFF);
 }
 

@@ -1,14 +1,15 @@
 // The reveal: the blur against a plain windowed average, the countdown, the
 // band copy at the panel's pitch, the page order and the hold timer.
+#include "image/text_pages.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
-#include "image/text_pages.h"
 #include "platform/win32/test_hooks.h"
 #include "platform/win32/window_registry.h"
-#include "tests/image/fake_direct_draw.h"
+#include "tests/support/fake_direct_draw.h"
 
 namespace {
 
@@ -90,12 +91,13 @@ LRESULT QuietProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 class RevealTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RandomPalette(9u);
         std::memset(fontStrip.glyphs, 255, sizeof fontStrip.glyphs);
         for (int g = 0; g < FONT_CELL_COUNT; ++g) {
-            for (int i = 0; i < 16 * 13; i += 3) fontStrip.glyphs[g * 208 + i] = static_cast<uint8_t>(200 + g);
+            for (int i = 0; i < 16 * 13; i += 3)
+                fontStrip.glyphs[g * 208 + i] = static_cast<uint8_t>(200 + g);
         }
         SetHeadlessWindowsForTesting(true);
         WNDCLASSEXA windowClass{};
@@ -103,18 +105,11 @@ protected:
         windowClass.lpfnWndProc = QuietProcedure;
         windowClass.lpszClassName = "RevealTestWindow";
         RegisterClassExA(&windowClass);
-        display.hWnd = CreateWindowExA(0, "RevealTestWindow", "reveal", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                                       nullptr, nullptr);
+        display.hWnd = CreateWindowExA(0, "RevealTestWindow", "reveal", WS_POPUP, 0, 0, 640, 480, nullptr,
+                                       nullptr, nullptr, nullptr);
         ASSERT_NE(display.hWnd, nullptr);
         display.pixelFormat = Format565();
-        directDraw.extraPitch = 10;
-        IDirectDrawSurface4* made = nullptr;
-        DDSURFACEDESC2 desc{};
-        desc.dwWidth = 320;
-        desc.dwHeight = 221;
-        directDraw.CreateSurface(&desc, &made, nullptr);
-        panel = directDraw.surfaces[0].get();
-        panelSurface = panel;
+        panelSurface = &panel;  // with 10 bytes of padding after each row
         // As start-up and the window procedure's WM_CREATE leave things.
         currentPage = pageTable[0];
         RenderTextLine(currentPage->text, LineImage);
@@ -159,13 +154,13 @@ protected:
         RenderTextLine(page->text + 20 * k, line);
         for (int r = 0; r < 13; ++r) {
             for (int x = 0; x < 320; ++x) {
-                ASSERT_EQ(panel->Pixel(x, 13 * k + r), Sharp(line, r * 320 + x)) << "line " << k;
+                ASSERT_EQ(panel.Pixel(x, 13 * k + r), Sharp(line, r * 320 + x)) << "line " << k;
             }
         }
     }
 
-    FakeDirectDraw directDraw;
-    FakeSurface* panel = nullptr;
+    fake::World& world = fake::Reset();
+    fake::Surface& panel = world.Make<fake::Surface>("panel", 320, 221, 650);
     DisplayDevice display;
 };
 
@@ -183,9 +178,9 @@ TEST_F(RevealTest, CountdownRunsFrom38ToZeroWithTheBlurOfEachWidth) {
     }
     EXPECT_EQ(blurCountdown, 40);
     EXPECT_EQ(lineIndex, 1);
-    EXPECT_EQ(panel->lockCount, 20);
-    EXPECT_EQ(panel->lastLockFlags, DDLOCK_WAIT);
-    EXPECT_FALSE(panel->locked);
+    EXPECT_EQ(panel.lockCount, 20);
+    EXPECT_EQ(panel.lastLockFlags, DDLOCK_WAIT);
+    EXPECT_FALSE(panel.locked);
     uint8_t nextLine[LINE_IMAGE_SIZE];
     RenderTextLine(pageTable[0]->text + 20, nextLine);
     EXPECT_EQ(std::memcmp(LineImage, nextLine, sizeof nextLine), 0);
@@ -210,14 +205,14 @@ TEST_F(RevealTest, PageTakes340StepsAndEndsHeldWithTheTimerSet) {
     EXPECT_EQ(PAGE_TIMER_ID, 1999u);
     EXPECT_EQ(timer->function, nullptr);
     for (int k = 0; k < 17; ++k) ExpectBandIsSharpLine(pageTable[0], k);
-    EXPECT_FALSE(panel->PaddingTouched());
+    EXPECT_FALSE(panel.PaddingTouched());
 }
 
 TEST_F(RevealTest, BlankLineBandIsWhollyTheKeyColour) {
     ASSERT_EQ(std::string(pageTable[0]->text, 20), std::string(20, ' '));
     RevealPage();
     for (int r = 0; r < 13; ++r) {
-        for (int x = 0; x < 320; ++x) ASSERT_EQ(panel->Pixel(x, r), 0xFFFF);
+        for (int x = 0; x < 320; ++x) ASSERT_EQ(panel.Pixel(x, r), 0xFFFF);
     }
 }
 
@@ -225,15 +220,15 @@ TEST_F(RevealTest, AfterTheTimerTwentyStepsShowNothingThenTheNextPageBegins) {
     RevealPage();
     TimerFires();
     EXPECT_EQ(PageTimer(), nullptr);
-    const std::vector<uint8_t> before = panel->memory;
-    const int locks = panel->lockCount;
+    const std::vector<uint8_t> before = panel.Memory();
+    const int locks = panel.lockCount;
     for (int step = 1; step < 20; ++step) {
         UpdateTextPanel(display);
         ASSERT_EQ(lineIndex, -1);
     }
     UpdateTextPanel(display);
-    EXPECT_EQ(panel->lockCount, locks);  // converted, never copied
-    EXPECT_EQ(panel->memory, before);
+    EXPECT_EQ(panel.lockCount, locks);  // converted, never copied
+    EXPECT_EQ(panel.Memory(), before);
     EXPECT_EQ(lineIndex, 0);
     uint8_t firstLine[LINE_IMAGE_SIZE];
     RenderTextLine(pageTable[1]->text, firstLine);
@@ -255,7 +250,7 @@ TEST_F(RevealTest, PagesComeInOrderZeroOneTwoZero) {
 }
 
 TEST_F(RevealTest, SurvivesAMissingOrUnlockablePanel) {
-    panel->failLock = true;
+    world.Fail("panel.Lock", DDERR_SURFACELOST);
     EXPECT_EQ(RevealPage(), 340);
     panelSurface = nullptr;
     TimerFires();

@@ -8,8 +8,9 @@
 #include "image/text_pages.h"
 #include "platform/win32/resource_table.h"
 #include "platform/win32/test_hooks.h"
-#include "tests/image/fake_direct_draw.h"
 #include "tests/image/font_maker.h"
+#include "tests/support/fake_direct_draw.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ std::vector<UINT> beeps;
 void RecordBeep(UINT type) { beeps.push_back(type); }
 
 class FontTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         beeps.clear();
         SetMessageBeepHookForTesting(RecordBeep);
@@ -51,7 +52,8 @@ TEST_F(FontTest, CellsAreCutFromTheStripAndTheKeyIsWhite) {
     for (int g = 0; g < FONT_CELL_COUNT; ++g) {
         for (int r = 0; r < FONT_CELL_HEIGHT; ++r) {
             for (int x = 0; x < FONT_CELL_WIDTH; ++x) {
-                ASSERT_EQ(fontStrip.glyphs[(g * 13 + r) * 16 + x], GlyphPixel(g, r, x)) << g << " " << r << " " << x;
+                ASSERT_EQ(fontStrip.glyphs[(g * 13 + r) * 16 + x], GlyphPixel(g, r, x))
+                    << g << " " << r << " " << x;
             }
         }
     }
@@ -98,7 +100,7 @@ TEST_F(FontTest, ShortResourceIsRefusedLikeAMissingOne) {
 // ---- RenderTextLine --------------------------------------------------------
 
 class RenderLineTest : public FontTest {
-protected:
+  protected:
     void SetUp() override {
         FontTest::SetUp();
         Install(MakeFontResource());
@@ -160,7 +162,7 @@ TEST_F(RenderLineTest, ExactlyTwentyCharactersAreReadPastANul) {
 // ---- CreateTextPanel -------------------------------------------------------
 
 class PanelTest : public FontTest {
-protected:
+  protected:
     void SetUp() override {
         FontTest::SetUp();
         display.directDraw = &directDraw;
@@ -173,7 +175,8 @@ protected:
         panelSurface = nullptr;
         FontTest::TearDown();
     }
-    FakeDirectDraw directDraw;
+    fake::World& world = fake::Reset();
+    fake::DirectDraw4& directDraw = world.Make<fake::DirectDraw4>();
     DisplayDevice display;
 };
 
@@ -183,13 +186,9 @@ TEST_F(PanelTest, PanelIsMadeClearedToTheKeyWithTheKeySet) {
     CreateTextPanel(display);
     EXPECT_EQ(keyIndex, 255);
     ASSERT_EQ(directDraw.surfaces.size(), 1u);
-    const DDSURFACEDESC2& request = directDraw.requests[0];
-    EXPECT_EQ(request.dwSize, 124u);
-    EXPECT_EQ(request.dwFlags, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH);
-    EXPECT_EQ(request.dwWidth, 320u);
-    EXPECT_EQ(request.dwHeight, 221u);
-    EXPECT_EQ(request.ddsCaps.dwCaps, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
-    FakeSurface& surface = *directDraw.surfaces[0];
+    const DDSURFACEDESC2 expected = OffScreenDesc(320, 221);
+    EXPECT_EQ(std::memcmp(&directDraw.requests[0], &expected, sizeof expected), 0);
+    fake::Surface& surface = *directDraw.surfaces[0];
     EXPECT_EQ(panelSurface, &surface);
     EXPECT_EQ(panelRect.left, 0);
     EXPECT_EQ(panelRect.top, 0);
@@ -204,9 +203,9 @@ TEST_F(PanelTest, PanelIsMadeClearedToTheKeyWithTheKeySet) {
     }
     EXPECT_FALSE(surface.PaddingTouched());
     EXPECT_FALSE(surface.locked);
-    uint8_t expected[LINE_IMAGE_SIZE];
-    RenderTextLine(pageTable[1]->text, expected);
-    EXPECT_EQ(std::memcmp(LineImage, expected, LINE_IMAGE_SIZE), 0);
+    uint8_t line[LINE_IMAGE_SIZE];
+    RenderTextLine(pageTable[1]->text, line);
+    EXPECT_EQ(std::memcmp(LineImage, line, LINE_IMAGE_SIZE), 0);
 }
 
 TEST_F(PanelTest, KeyIsTheKeyEntryPackedEvenWhenItIsNotEntry255) {
@@ -232,7 +231,7 @@ TEST_F(PanelTest, WithoutAFontThePanelIsTransparentAndLinesAreBlank) {
 
 TEST_F(PanelTest, FailedSurfaceCreationIsSurvived) {
     Install(MakeFontResource());
-    directDraw.failCreate = true;
+    world.Fail("CreateSurface", DDERR_OUTOFMEMORY);
     CreateTextPanel(display);
     EXPECT_EQ(panelSurface, nullptr);
     EXPECT_EQ(keyIndex, 255);

@@ -1,6 +1,9 @@
+#include "presentation/render_frame.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/program_objects.h"
 #include "image/picture_surface.h"
@@ -10,8 +13,8 @@
 #include "platform/win32/test_hooks.h"
 #include "presentation/frame_clock.h"
 #include "presentation/motion_tables.h"
-#include "presentation/render_frame.h"
-#include "tests/presentation/frame_fakes.h"
+#include "tests/support/fake_direct3d.h"
+#include "tests/support/fake_direct_draw.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ int RecordBox(HWND, LPCSTR text, LPCSTR, UINT) {
 }
 
 class RenderFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeSourceForTesting(FakeTime);
         SetMessageBoxHookForTesting(RecordBox);
@@ -71,16 +74,33 @@ protected:
     }
     void NextTick() { fakeNow += 41; }
 
-    FakeSurface back{640, 480};
-    FakeSurface front{640, 480};
-    FakeSurface picture{520, 406};
-    FakeSurface panel{320, 221};
-    FakeDevice device;
-    FakeViewport viewport;
+    // The calls that make up a frame, without the eight copies' own.
+    std::vector<std::string> FrameCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& call : world.log) {
+            if (!call.starts_with("device.SetTransform") && !call.starts_with("device.SetLightState") &&
+                call != "device.DrawPrimitive") {
+                calls.push_back(call);
+            }
+        }
+        return calls;
+    }
+
+    fake::World& world = fake::Reset();
+    fake::Surface& back = world.Make<fake::Surface>("backBuffer", 640, 480);
+    fake::Surface& front = world.Make<fake::Surface>("primary", 640, 480);
+    fake::Surface& picture = world.Make<fake::Surface>("picture", 520, 406);
+    fake::Surface& panel = world.Make<fake::Surface>("panel", 320, 221);
+    fake::Device& device = world.Make<fake::Device>();
+    fake::Viewport& viewport = world.Make<fake::Viewport>();
 };
 
 TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
     RenderFrame();
+    EXPECT_EQ(FrameCalls(),
+              (std::vector<std::string>{"viewport.Clear2", "backBuffer.BltFast", "device.BeginScene",
+                                        "device.EndScene", "backBuffer.BltFast", "primary.Flip"}));
+    EXPECT_EQ(device.Count(fake::DeviceCallKind::DrawPrimitive), 8);
     ASSERT_EQ(viewport.clears.size(), 1u);
     EXPECT_EQ(viewport.clears[0].flags, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
     EXPECT_EQ(viewport.clears[0].colour, 0xFFFFFFFFu);
@@ -95,34 +115,32 @@ TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
     EXPECT_EQ(back.blits[1].y, 110u);
     EXPECT_EQ(back.blits[1].flags, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
     EXPECT_EQ(back.blits[1].rect.bottom, 221);
-    EXPECT_EQ(device.events.front(), "begin");
-    EXPECT_EQ(device.events.back(), "end");
-    EXPECT_EQ(std::count(device.events.begin(), device.events.end(), "draw"), 8);
-    EXPECT_EQ(front.flipFlags, std::vector<DWORD>{DDFLIP_WAIT});
+    EXPECT_EQ(front.flips, std::vector<DWORD>{DDFLIP_WAIT});
     EXPECT_EQ(frameCounter, 1);
     EXPECT_EQ(pathCounter, 1);
 }
 
 TEST_F(RenderFrameTest, FirstFramePlacesTheEightCopiesOnTheRingAndTheDepthWave) {
     RenderFrame();
-    ASSERT_EQ(device.worlds.size(), 8u);
+    const std::vector<D3DMATRIX> worlds = device.Worlds();
+    ASSERT_EQ(worlds.size(), 8u);
     for (int j = 0; j < 8; ++j) {
-        EXPECT_FLOAT_EQ(device.worlds[j]._41, pathX[32 * j]) << j;
-        EXPECT_FLOAT_EQ(device.worlds[j]._42, pathY[32 * j]) << j;
-        EXPECT_FLOAT_EQ(device.worlds[j]._43, depthWave[1 + j]) << j;
+        EXPECT_FLOAT_EQ(worlds[j]._41, pathX[32 * j]) << j;
+        EXPECT_FLOAT_EQ(worlds[j]._42, pathY[32 * j]) << j;
+        EXPECT_FLOAT_EQ(worlds[j]._43, depthWave[1 + j]) << j;
     }
-    EXPECT_NEAR(device.worlds[1]._41, 0.243f, 0.0005);
-    EXPECT_NEAR(device.worlds[1]._42, 3.243f, 0.0005);
+    EXPECT_NEAR(worlds[1]._41, 0.243f, 0.0005);
+    EXPECT_NEAR(worlds[1]._42, 3.243f, 0.0005);
 }
 
 TEST_F(RenderFrameTest, TwoCallsWithinFortyMillisecondsDrawOneFrame) {
     RenderFrame();
     fakeNow += 39;
     RenderFrame();
-    EXPECT_EQ(front.flipFlags.size(), 1u);
+    EXPECT_EQ(front.flips.size(), 1u);
     NextTick();
     RenderFrame();
-    EXPECT_EQ(front.flipFlags.size(), 2u);
+    EXPECT_EQ(front.flips.size(), 2u);
 }
 
 TEST_F(RenderFrameTest, AngleRunsInStepsOfTwoAndResetsAt360) {
@@ -141,10 +159,11 @@ TEST_F(RenderFrameTest, TwoObjectsAdvanceThePathCounterByTwoPerFrame) {
     RenderFrame();
     EXPECT_EQ(pathCounter, 2);
     EXPECT_EQ(frameCounter, 1);
-    ASSERT_EQ(device.worlds.size(), 16u);
+    const std::vector<D3DMATRIX> worlds = device.Worlds();
+    ASSERT_EQ(worlds.size(), 16u);
     // The second object's copies take depths one entry further along the wave.
-    EXPECT_FLOAT_EQ(device.worlds[8]._43, depthWave[2]);
-    EXPECT_FLOAT_EQ(device.worlds[0]._43, depthWave[1]);
+    EXPECT_FLOAT_EQ(worlds[8]._43, depthWave[2]);
+    EXPECT_FLOAT_EQ(worlds[0]._43, depthWave[1]);
 }
 
 TEST_F(RenderFrameTest, PanelRectangleFollowsTheRevealedLines) {
@@ -166,16 +185,16 @@ TEST_F(RenderFrameTest, RevealStepRunsWhileThePageIsIncomplete) {
 }
 
 TEST_F(RenderFrameTest, EveryFailingCopyEndsTheSceneAndRaisesTheFatalError) {
-    device.drawResult = E_FAIL;
+    world.Fail("DrawPrimitive", E_FAIL);
     RenderFrame();
     EXPECT_EQ(boxes.size(), 8u);
     EXPECT_EQ(boxes[0], "Render Failure rendering object");
-    EXPECT_EQ(std::count(device.events.begin(), device.events.end(), "end"), 9);
-    EXPECT_EQ(front.flipFlags.size(), 1u);  // the frame still goes on to the flip
+    EXPECT_EQ(device.Count(fake::DeviceCallKind::EndScene), 9);
+    EXPECT_EQ(front.flips.size(), 1u);  // the frame still goes on to the flip
 }
 
 TEST_F(RenderFrameTest, FailingFlipRaisesItsFatalError) {
-    front.flipResult = DDERR_SURFACELOST;
+    world.Fail("primary.Flip", DDERR_SURFACELOST);
     RenderFrame();
     EXPECT_EQ(boxes, std::vector<std::string>{"Failed to flip surfaces."});
 }
@@ -187,7 +206,7 @@ TEST_F(RenderFrameTest, MissingSurfacesDrawNothing) {
     pictureSurface = &picture;
     RenderFrame();
     EXPECT_TRUE(viewport.clears.empty());
-    EXPECT_TRUE(front.flipFlags.empty());
+    EXPECT_TRUE(front.flips.empty());
     EXPECT_EQ(lastTick, 0.0f);  // the clock is not even asked
 }
 

@@ -8,7 +8,7 @@
 #include "scene/projection.h"
 #include "scene/scene_camera.h"
 #include "scene/scene_light.h"
-#include "tests/scene/fake_direct3d.h"
+#include "tests/support/fake_direct3d.h"
 
 namespace {
 
@@ -34,8 +34,9 @@ Point ToCamera(const Point& p, const Matrix4& m) {
 class CameraTest : public ::testing::Test {
   protected:
     void SetUp() override { camera.deviceRef = &device; }
-    FakeDevice fake;
-    IDirect3DDevice3* device = &fake;
+    fake::World& world = fake::Reset();
+    fake::Device& fakeDevice = world.Make<fake::Device>();
+    IDirect3DDevice3* device = &fakeDevice;
     SceneCamera camera;
 };
 
@@ -48,7 +49,7 @@ TEST_F(CameraTest, NewCameraLooksAlongZWithUpDownTheYAxis) {
     EXPECT_EQ(fresh.target.z, 1.0f);
     EXPECT_EQ(fresh.up.y, -1.0f);
     EXPECT_EQ(fresh.deviceRef, nullptr);
-    ExpectSameMatrix(fresh.view, Identity4());
+    ExpectSameMatrix(fresh.view, fake::Identity4());
 }
 
 TEST_F(CameraTest, StartupCameraGivesTheKnownView) {
@@ -56,10 +57,10 @@ TEST_F(CameraTest, StartupCameraGivesTheKnownView) {
     camera.SetTarget(0.0f, 0.0f, 5.0f);
     ASSERT_EQ(camera.ApplyView(), D3D_OK);
     ExpectMatrixEq(camera.view, {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 10, 1});
-    ASSERT_EQ(fake.calls.size(), 1u);
-    EXPECT_EQ(fake.calls[0].kind, DeviceCallKind::SetTransform);
-    EXPECT_EQ(fake.calls[0].state, static_cast<DWORD>(D3DTRANSFORMSTATE_VIEW));
-    ExpectSameMatrix(fake.calls[0].matrix, camera.view);
+    ASSERT_EQ(fakeDevice.calls.size(), 1u);
+    EXPECT_EQ(fakeDevice.calls[0].kind, fake::DeviceCallKind::SetTransform);
+    EXPECT_EQ(fakeDevice.calls[0].state, static_cast<DWORD>(D3DTRANSFORMSTATE_VIEW));
+    ExpectSameMatrix(fakeDevice.calls[0].matrix, camera.view);
 }
 
 TEST_F(CameraTest, ViewMovesTheEyeToTheOriginAndTheTargetOntoPlusZ) {
@@ -98,8 +99,8 @@ TEST_F(CameraTest, CoincidingEyeAndTargetKeepTheOldView) {
 
     // ApplyView still hands the old view to the device.
     EXPECT_EQ(camera.ApplyView(), D3D_OK);
-    ASSERT_EQ(fake.calls.size(), 1u);
-    ExpectSameMatrix(fake.calls[0].matrix, before);
+    ASSERT_EQ(fakeDevice.calls.size(), 1u);
+    ExpectSameMatrix(fakeDevice.calls[0].matrix, before);
 }
 
 TEST_F(CameraTest, UpAlongTheViewFallsBackToPlusY) {
@@ -121,13 +122,13 @@ TEST_F(CameraTest, ViewAlongYWithParallelUpFallsBackToPlusZ) {
 }
 
 TEST_F(CameraTest, ApplyViewFollowsTheSceneDeviceAndRefusesNone) {
-    FakeDevice other;
+    fake::Device& other = world.Make<fake::Device>("other");
     device = &other;
     EXPECT_EQ(camera.ApplyView(), D3D_OK);
-    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_TRUE(fakeDevice.calls.empty());
     EXPECT_EQ(other.calls.size(), 1u);
 
-    other.transformResults[D3DTRANSFORMSTATE_VIEW] = D3DERR_INVALID_DEVICE;
+    world.Fail("other.SetTransform VIEW", D3DERR_INVALID_DEVICE);
     EXPECT_EQ(camera.ApplyView(), D3DERR_INVALID_DEVICE);
 
     device = nullptr;
@@ -154,7 +155,15 @@ TEST(Projection, MapsDepthOneToZeroAndTenToNineTenths) {
     EXPECT_NEAR((10.0 * p._33 + p._43) / (10.0 * p._34 + p._44), 0.9, 1e-12);
 }
 
-TEST(SceneLightTest, NewLightHoldsOnlyItsSize) {
+class SceneLightTest : public ::testing::Test {
+  protected:
+    fake::World& world = fake::Reset();
+    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
+    IDirect3D3* direct3D = &d3d;
+    fake::Viewport& viewport = world.Make<fake::Viewport>();
+};
+
+TEST_F(SceneLightTest, NewLightHoldsOnlyItsSize) {
     const SceneLight light;
     EXPECT_EQ(light.light, nullptr);
     EXPECT_EQ(light.direct3DRef, nullptr);
@@ -164,9 +173,8 @@ TEST(SceneLightTest, NewLightHoldsOnlyItsSize) {
     EXPECT_EQ(std::memcmp(&light.desc, &zeros, sizeof(zeros)), 0);
 }
 
-TEST(SceneLightTest, CreateWithoutASceneReturnsSixteen) {
+TEST_F(SceneLightTest, CreateWithoutASceneReturnsSixteen) {
     SceneLight light;
-    FakeViewport viewport;
     EXPECT_EQ(light.Create(&viewport), 16);
     IDirect3D3* none = nullptr;
     light.direct3DRef = &none;
@@ -174,10 +182,7 @@ TEST(SceneLightTest, CreateWithoutASceneReturnsSixteen) {
     EXPECT_TRUE(viewport.lights.empty());
 }
 
-TEST(SceneLightTest, CreateSetsTheDefaultDescriptionAndAttaches) {
-    FakeDirect3D d3d;
-    IDirect3D3* direct3D = &d3d;
-    FakeViewport viewport;
+TEST_F(SceneLightTest, CreateSetsTheDefaultDescriptionAndAttaches) {
     SceneLight light;
     light.direct3DRef = &direct3D;
     light.SetColor(0.2f, 0.3f, 0.4f);
@@ -185,8 +190,8 @@ TEST(SceneLightTest, CreateSetsTheDefaultDescriptionAndAttaches) {
     EXPECT_EQ(light.desc.dcvColor.a, 0.0f);  // SetColor leaves alpha alone
 
     ASSERT_EQ(light.Create(&viewport), D3D_OK);
-    ASSERT_EQ(d3d.createdLights.size(), 1u);
-    FakeLight& made = *d3d.createdLights[0];
+    ASSERT_EQ(d3d.lights.size(), 1u);
+    fake::Light& made = *d3d.lights[0];
     EXPECT_EQ(light.light, &made);
     EXPECT_EQ(d3d.outers[0], nullptr);
     ASSERT_EQ(viewport.lights.size(), 1u);
@@ -214,48 +219,40 @@ TEST(SceneLightTest, CreateSetsTheDefaultDescriptionAndAttaches) {
     EXPECT_EQ(std::memcmp(&made.setLights[0], &d, sizeof(d)), 0);
 }
 
-TEST(SceneLightTest, CreateReturnsTheFirstFailure) {
-    FakeDirect3D d3d;
-    IDirect3D3* direct3D = &d3d;
-    FakeViewport viewport;
+TEST_F(SceneLightTest, CreateReturnsTheFirstFailure) {
     {
         SceneLight light;
         light.direct3DRef = &direct3D;
-        d3d.createLightResult = E_OUTOFMEMORY;
+        world.Fail("CreateLight", E_OUTOFMEMORY, 1);
         EXPECT_EQ(light.Create(&viewport), E_OUTOFMEMORY);
         EXPECT_EQ(light.light, nullptr);
-        d3d.createLightResult = D3D_OK;
     }
     {
         SceneLight light;
         light.direct3DRef = &direct3D;
         EXPECT_EQ(light.Create(nullptr), E_POINTER);
-        EXPECT_TRUE(d3d.createdLights.empty());
+        EXPECT_TRUE(d3d.lights.empty());
     }
     {
         // SetLight fails: the viewport never sees the light.
         SceneLight light;
         light.direct3DRef = &direct3D;
-        d3d.newLightSetLightResult = D3DERR_INVALID_DEVICE;
+        world.Fail("SetLight", D3DERR_INVALID_DEVICE, 1);
         EXPECT_EQ(light.Create(&viewport), D3DERR_INVALID_DEVICE);
         EXPECT_TRUE(viewport.lights.empty());
-        d3d.newLightSetLightResult = D3D_OK;
     }
-    viewport.addLightResult = D3DERR_VIEWPORTHASNODEVICE;
+    world.Fail("AddLight", D3DERR_VIEWPORTHASNODEVICE);
     SceneLight light;
     light.direct3DRef = &direct3D;
     EXPECT_EQ(light.Create(&viewport), D3DERR_VIEWPORTHASNODEVICE);
 }
 
-TEST(SceneLightTest, SettersReachDirect3DOnlyThroughApply) {
-    FakeDirect3D d3d;
-    IDirect3D3* direct3D = &d3d;
-    FakeViewport viewport;
+TEST_F(SceneLightTest, SettersReachDirect3DOnlyThroughApply) {
     SceneLight light;
     EXPECT_EQ(light.Apply(), E_POINTER);  // nothing created yet
     light.direct3DRef = &direct3D;
     ASSERT_EQ(light.Create(&viewport), D3D_OK);
-    FakeLight& made = *d3d.createdLights[0];
+    fake::Light& made = *d3d.lights[0];
 
     light.SetPosition(-3.0f, -1.0f, -5.0f);
     light.SetType(D3DLIGHT_POINT);
@@ -275,16 +272,13 @@ TEST(SceneLightTest, SettersReachDirect3DOnlyThroughApply) {
     EXPECT_EQ(made.setLights.size(), 3u);
 }
 
-TEST(SceneLightTest, DestructionReleasesTheLight) {
-    FakeDirect3D d3d;
-    IDirect3D3* direct3D = &d3d;
-    FakeViewport viewport;
+TEST_F(SceneLightTest, DestructionReleasesTheLight) {
     {
         SceneLight light;
         light.direct3DRef = &direct3D;
         ASSERT_EQ(light.Create(&viewport), D3D_OK);
         ASSERT_EQ(light.Create(&viewport), D3D_OK);  // the first light is not leaked
-        EXPECT_EQ(d3d.createdLights[0]->refs, 0u);
+        EXPECT_TRUE(d3d.lights[0]->IsFreed());
     }
-    EXPECT_EQ(d3d.createdLights[1]->refs, 0u);
+    EXPECT_TRUE(d3d.lights[1]->IsFreed());
 }

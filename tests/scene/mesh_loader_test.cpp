@@ -13,8 +13,8 @@
 #include <sstream>
 
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/scene/fake_direct3d.h"
 #include "tests/scene/mesh_resource.h"
+#include "tests/support/fake_direct3d.h"
 
 namespace {
 
@@ -42,8 +42,9 @@ class MeshLoaderTest : public ::testing::Test {
         return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
     }
 
-    FakeDevice device;
-    FakeDirect3D d3d;
+    fake::World& world = fake::Reset();
+    fake::Device& device = world.Make<fake::Device>();
+    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
     std::unique_ptr<Scene> scene;
     MeshLoader loader;
 };
@@ -83,8 +84,7 @@ TEST_F(MeshLoaderTest, OneObjectBecomesATriangleListWithNormals) {
     EXPECT_EQ(object.deviceRef, &scene->device);
     EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
     // The reader never calls Direct3D.
-    EXPECT_TRUE(device.calls.empty());
-    EXPECT_TRUE(d3d.outers.empty());
+    EXPECT_EQ(world.log, std::vector<std::string>{});
 }
 
 TEST_F(MeshLoaderTest, FileShapedLikeTheEmbeddedMesh) {

@@ -9,7 +9,7 @@
 #include "scene/projection.h"
 #include "scene/scene.h"
 #include "scene/scene_memory.h"
-#include "tests/scene/fake_direct3d.h"
+#include "tests/support/fake_direct3d.h"
 
 namespace {
 
@@ -42,7 +42,6 @@ class SceneTest : public ::testing::Test {
         scene = std::make_unique<Scene>();
         scene->device = &device;
         scene->direct3D = &d3d;
-        releaseLog.clear();
     }
     void TearDown() override { FailSceneAllocationsAfter(-1); }
 
@@ -51,8 +50,9 @@ class SceneTest : public ::testing::Test {
         return scene->objects[count - 1];
     }
 
-    FakeDevice device;
-    FakeDirect3D d3d;
+    fake::World& world = fake::Reset();
+    fake::Device& device = world.Make<fake::Device>();
+    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
     std::unique_ptr<Scene> scene;
 };
 
@@ -69,7 +69,7 @@ TEST_F(SceneTest, NewObjectIsEmptyWithIdentityWorld) {
     EXPECT_EQ(object.materialDesc.power, 0.0f);
     EXPECT_EQ(object.scale.x, 0.0f);
     EXPECT_EQ(object.name[0], '\0');
-    EXPECT_TRUE(SameMatrix(object.world, Identity4()));
+    EXPECT_TRUE(SameMatrix(object.world, fake::Identity4()));
 }
 
 TEST_F(SceneTest, SetRotationTakesYThenXThenZ) {
@@ -85,7 +85,7 @@ TEST_F(SceneTest, WorldWithoutRotationIsScaleAndPosition) {
     object.SetScale(0.1f, 0.2f, 0.3f);
     object.SetPosition(4.0f, -5.0f, 6.0f);
     object.ComputeWorldMatrix();
-    Matrix4 expected = Identity4();
+    Matrix4 expected = fake::Identity4();
     expected._11 = 0.1f;
     expected._22 = 0.2f;
     expected._33 = 0.3f;
@@ -139,15 +139,15 @@ TEST_F(SceneTest, RenderSetsWorldThenMaterialThenDrawsTheTriangleList) {
     ASSERT_EQ(object.Render(), D3D_OK);
 
     ASSERT_EQ(device.calls.size(), 3u);
-    EXPECT_EQ(device.calls[0].kind, DeviceCallKind::SetTransform);
+    EXPECT_EQ(device.calls[0].kind, fake::DeviceCallKind::SetTransform);
     EXPECT_EQ(device.calls[0].state, static_cast<DWORD>(D3DTRANSFORMSTATE_WORLD));
     EXPECT_TRUE(SameMatrix(device.calls[0].matrix, object.world));
     EXPECT_EQ(device.calls[0].matrix._41, 1.0f);
-    EXPECT_EQ(device.calls[1].kind, DeviceCallKind::SetLightState);
+    EXPECT_EQ(device.calls[1].kind, fake::DeviceCallKind::SetLightState);
     EXPECT_EQ(device.calls[1].state, static_cast<DWORD>(D3DLIGHTSTATE_MATERIAL));
     EXPECT_EQ(device.calls[1].value, 0x77u);
-    const DeviceCall& draw = device.calls[2];
-    EXPECT_EQ(draw.kind, DeviceCallKind::DrawPrimitive);
+    const fake::DeviceCall& draw = device.calls[2];
+    EXPECT_EQ(draw.kind, fake::DeviceCallKind::DrawPrimitive);
     EXPECT_EQ(draw.state, static_cast<DWORD>(D3DPT_TRIANGLELIST));
     EXPECT_EQ(draw.value, 0x112u);
     EXPECT_EQ(draw.vertices, object.vertices);
@@ -157,12 +157,12 @@ TEST_F(SceneTest, RenderSetsWorldThenMaterialThenDrawsTheTriangleList) {
 
 TEST_F(SceneTest, RenderReportsOnlyTheDrawFailure) {
     SceneObject& object = AddedObject();
-    device.transformResults[D3DTRANSFORMSTATE_WORLD] = D3DERR_INVALID_DEVICE;
-    device.lightStateResult = D3DERR_INVALID_DEVICE;
+    world.Fail("SetTransform WORLD", D3DERR_INVALID_DEVICE);
+    world.Fail("SetLightState", D3DERR_INVALID_DEVICE);
     EXPECT_EQ(object.Render(), D3D_OK);
-    device.drawResult = S_FALSE;  // success codes other than 0 still count as success
+    world.Fail("DrawPrimitive", S_FALSE, 1);  // success codes other than 0 still count as success
     EXPECT_EQ(object.Render(), D3D_OK);
-    device.drawResult = D3DERR_SCENE_NOT_IN_SCENE;
+    world.Fail("DrawPrimitive", D3DERR_SCENE_NOT_IN_SCENE);
     EXPECT_EQ(object.Render(), D3DERR_SCENE_NOT_IN_SCENE);
 }
 
@@ -181,8 +181,8 @@ TEST_F(SceneTest, RenderWithoutVerticesDrawsNothingAndWithoutDeviceFails) {
 TEST_F(SceneTest, CreateMaterialIsWhiteWithPowerFive) {
     SceneObject& object = AddedObject();
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);
-    ASSERT_EQ(d3d.createdMaterials.size(), 1u);
-    FakeMaterial& made = *d3d.createdMaterials[0];
+    ASSERT_EQ(d3d.materials.size(), 1u);
+    fake::Material& made = *d3d.materials[0];
     EXPECT_EQ(object.material, &made);
     EXPECT_EQ(d3d.outers[0], nullptr);
     EXPECT_EQ(made.handleDevice, &device);
@@ -201,24 +201,23 @@ TEST_F(SceneTest, CreateMaterialIsWhiteWithPowerFive) {
 
 TEST_F(SceneTest, CreateMaterialFailures) {
     SceneObject& object = AddedObject();
-    d3d.createMaterialResult = E_OUTOFMEMORY;
+    world.Fail("CreateMaterial", E_OUTOFMEMORY, 1);
     EXPECT_EQ(object.CreateMaterial(), E_OUTOFMEMORY);
     EXPECT_EQ(object.material, nullptr);
     EXPECT_EQ(object.ApplyMaterial(), E_POINTER);
     EXPECT_EQ(scene->objects[100].CreateMaterial(), E_POINTER);  // never added
 
-    d3d.createMaterialResult = D3D_OK;
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);  // again: the first is released
-    EXPECT_EQ(d3d.createdMaterials[0]->refs, 0u);
-    d3d.createdMaterials[1]->setMaterialResult = D3DERR_INVALID_DEVICE;
+    EXPECT_TRUE(d3d.materials[0]->IsFreed());
+    world.Fail("material2.SetMaterial", D3DERR_INVALID_DEVICE);
     EXPECT_EQ(object.ApplyMaterial(), D3DERR_INVALID_DEVICE);
 }
 
 TEST_F(SceneTest, MaterialSettersReachTheDeviceOnlyThroughApply) {
     SceneObject& object = AddedObject();
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);
-    FakeMaterial& made = *d3d.createdMaterials[0];
+    fake::Material& made = *d3d.materials[0];
     const D3DMATERIAL white = made.current;
 
     object.SetDiffuse(0.0f, 0.9f, 0.0f, 0.1f);
@@ -266,7 +265,7 @@ TEST_F(SceneTest, SlotsFollowTheSceneInterfacesAtCallTime) {
     EXPECT_EQ(scene->lights[0].direct3DRef, &scene->direct3D);
     EXPECT_EQ(scene->cameras[0].deviceRef, &scene->device);
 
-    FakeDevice later;
+    fake::Device& later = world.Make<fake::Device>("later");
     scene->device = &later;
     EXPECT_EQ(scene->objects[1].Render(), D3D_OK);
     EXPECT_EQ(scene->cameras[0].ApplyView(), D3D_OK);
@@ -295,8 +294,8 @@ TEST_F(SceneTest, DefaultTransformsAreIdentityIdentityAndTheProjection) {
     EXPECT_EQ(device.calls[0].state, static_cast<DWORD>(D3DTRANSFORMSTATE_WORLD));
     EXPECT_EQ(device.calls[1].state, static_cast<DWORD>(D3DTRANSFORMSTATE_VIEW));
     EXPECT_EQ(device.calls[2].state, static_cast<DWORD>(D3DTRANSFORMSTATE_PROJECTION));
-    EXPECT_TRUE(SameMatrix(device.transforms[D3DTRANSFORMSTATE_WORLD], Identity4()));
-    EXPECT_TRUE(SameMatrix(device.transforms[D3DTRANSFORMSTATE_VIEW], Identity4()));
+    EXPECT_TRUE(SameMatrix(device.transforms[D3DTRANSFORMSTATE_WORLD], fake::Identity4()));
+    EXPECT_TRUE(SameMatrix(device.transforms[D3DTRANSFORMSTATE_VIEW], fake::Identity4()));
     EXPECT_TRUE(SameMatrix(device.transforms[D3DTRANSFORMSTATE_PROJECTION], PROJECTION_MATRIX));
     EXPECT_EQ(PROJECTION_MATRIX._34, 1.0f);
     EXPECT_EQ(PROJECTION_MATRIX._43, -1.0f);
@@ -304,7 +303,7 @@ TEST_F(SceneTest, DefaultTransformsAreIdentityIdentityAndTheProjection) {
 }
 
 TEST_F(SceneTest, DefaultTransformsStopAtTheFirstFailure) {
-    device.transformResults[D3DTRANSFORMSTATE_VIEW] = D3DERR_INVALID_DEVICE;
+    world.Fail("SetTransform VIEW", D3DERR_INVALID_DEVICE);
     EXPECT_EQ(scene->SetDefaultTransforms(), D3DERR_INVALID_DEVICE);
     EXPECT_EQ(device.calls.size(), 2u);
     scene->device = nullptr;
@@ -315,12 +314,8 @@ TEST_F(SceneTest, DestructionReleasesLightsBeforeMaterials) {
     scene->AddObject();
     scene->AddLight();
     ASSERT_EQ(scene->objects[0].CreateMaterial(), D3D_OK);
-    FakeViewport viewport;
-    ASSERT_EQ(scene->lights[0].Create(&viewport), D3D_OK);
+    ASSERT_EQ(scene->lights[0].Create(&world.Make<fake::Viewport>()), D3D_OK);
     scene.reset();
-    ASSERT_EQ(releaseLog.size(), 2u);
-    EXPECT_STREQ(releaseLog[0], "light");
-    EXPECT_STREQ(releaseLog[1], "material");
-    EXPECT_EQ(d3d.createdMaterials[0]->refs, 0u);
-    EXPECT_EQ(d3d.createdLights[0]->refs, 0u);
+    EXPECT_EQ(world.freed, (std::vector<std::string>{"light1", "material1"}));
+    EXPECT_EQ(world.faults, std::vector<std::string>{});
 }

@@ -8,6 +8,7 @@
 #include "tests/platform/d3d/flat_solid_mesh.h"
 #include "tests/platform/d3d/software_chain.h"
 #include "tests/support/golden_image.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -20,38 +21,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(chain.Create(WIDTH, HEIGHT));
         chain.SetIntroTransforms();
-        ASSERT_EQ(chain.direct3D->CreateMaterial(&material, nullptr), D3D_OK);
-        D3DMATERIAL desc{};
-        desc.dwSize = sizeof(D3DMATERIAL);
-        desc.ambient = {1.0f, 0.1f, 0.1f, 1.0f};
-        desc.specular = {1.0f, 0.1f, 0.1f, 0.1f};
-        desc.diffuse = {0.0f, 0.9f, 0.0f, 0.1f};
-        desc.power = 5.0f;
-        material->SetMaterial(&desc);
-        material->GetHandle(chain.device, &handle);
-        ASSERT_EQ(chain.direct3D->CreateLight(&light, nullptr), D3D_OK);
-        D3DLIGHT2 lightDesc{};
-        lightDesc.dwSize = sizeof(D3DLIGHT2);
-        lightDesc.dltType = D3DLIGHT_POINT;
-        lightDesc.dcvColor = {0, 1, 0, 0};
-        lightDesc.dvPosition = {-3, -1, -5};
-        lightDesc.dvRange = D3DLIGHT_RANGE_MAX;
-        lightDesc.dvAttenuation0 = 1.0f;
-        lightDesc.dvAttenuation1 = 0.2f;
-        lightDesc.dwFlags = D3DLIGHT_ACTIVE;
-        light->SetLight(&lightDesc);
-        chain.viewport->AddLight(light);
-        chain.device->SetLightState(D3DLIGHTSTATE_AMBIENT, 65000);
-        chain.device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle);
+        ASSERT_TRUE(lighting.Create(chain.direct3D, chain.device, chain.viewport));
         chain.device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
-    }
-    void TearDown() override {
-        if (light != nullptr) {
-            light->Release();
-        }
-        if (material != nullptr) {
-            material->Release();
-        }
     }
     std::vector<uint16_t> Render() {
         D3DRECT all{0, 0, static_cast<LONG>(WIDTH), static_cast<LONG>(HEIGHT)};
@@ -74,9 +45,7 @@ protected:
     }
 
     SoftwareChain chain;
-    IDirect3DMaterial3* material = nullptr;
-    IDirect3DLight* light = nullptr;
-    D3DMATERIALHANDLE handle = 0;
+    IntroLighting lighting;
 };
 
 TEST_F(LitMesh, MatchesTheGoldenImage) {

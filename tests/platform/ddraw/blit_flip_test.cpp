@@ -6,6 +6,7 @@
 
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/presenter.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -33,12 +34,7 @@ protected:
     }
 
     IDirectDrawSurface4* Make(DWORD width, DWORD height) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = width;
-        desc.dwHeight = height;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+        DDSURFACEDESC2 desc = OffScreenDesc(width, height);
         IDirectDrawSurface4* surface = nullptr;
         EXPECT_EQ(directDraw->CreateSurface(&desc, &surface, nullptr), DD_OK);
         return surface;
@@ -140,12 +136,7 @@ TEST(BlitFormats, FiveFiveFiveKeysCompareOnlyTheColourBits) {
     ASSERT_EQ(first->QueryInterface(IID_IDirectDraw4, &found), S_OK);
     first->Release();
     auto* directDraw = static_cast<IDirectDraw4*>(found);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = 2;
-    desc.dwHeight = 1;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    DDSURFACEDESC2 desc = OffScreenDesc(2, 1);
     IDirectDrawSurface4* from = nullptr;
     IDirectDrawSurface4* to = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&desc, &from, nullptr), DD_OK);

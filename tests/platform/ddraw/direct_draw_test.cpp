@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -21,16 +22,6 @@ IDirectDraw4* NewDirectDraw4() {
     first->QueryInterface(IID_IDirectDraw4, &found);
     first->Release();
     return static_cast<IDirectDraw4*>(found);
-}
-
-DDSURFACEDESC2 OffScreenDesc(DWORD width, DWORD height) {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = width;
-    desc.dwHeight = height;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    return desc;
 }
 
 DDSURFACEDESC2 PrimaryDesc() {
