@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libsdl2-dev libmikmod-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
+  libpixman-1-dev libswscale-dev
   xvfb xdotool x11-apps x11-utils openbox libx11-dev libxfixes-dev python3 imagemagick
   openmpt123 xmp sox
 )
