@@ -2,7 +2,9 @@
 // it in a window surface: nearest-neighbour or bilinear, all of the picture
 // or only the part of it that changed.
 // Platform-internal. Callable from any thread: the column tables and row
-// buffers are per thread and kept between calls (see ScaleFrame).
+// buffers are the calling thread's own. A thread keeps the tables of the
+// last 4 (source width, picture width, filter) it scaled with, about 16
+// bytes per picture column, and buffers of a few picture rows.
 //
 // Sampling, the same on both axes, for a source of n pixels shown as m
 // picture pixels. Pixel centres line up: the centre of picture pixel x lies
@@ -13,9 +15,10 @@
 //   p < 0, i = 0 and f = 0; where i >= n - 1, i = n - 1 and f = 0. The value
 //   is (1 - f) * s[i] + f * s[i + 1], first along picture rows with f rounded
 //   to a multiple of 1/256, then down the columns with f rounded to a
-//   multiple of 1/65536, on 8-bit channels, rounded at the end: within 1 of
-//   the exact bilinear value per channel. Only the two nearest source pixels
-//   count on each axis, also when scaling down.
+//   multiple of 1/32768, on 8-bit channels kept to 1/64 in between and
+//   rounded at the end: within 1 of the exact bilinear value per channel.
+//   Only the two nearest source pixels count on each axis, also when
+//   scaling down.
 // Channels are widened to 8 bits by repeating their top bits:
 // r8 = r5 << 3 | r5 >> 2, g8 = g6 << 2 | g6 >> 4 (5-bit green like red).
 #pragma once
@@ -36,18 +39,21 @@ struct ScaleRect {
     int y;
     int width;
     int height;
+
+    bool operator==(const ScaleRect&) const = default;
 };
 
 // Scales a sourceWidth x sourceHeight frame (rows sourcePitch pixels apart)
 // to a pictureWidth x pictureHeight picture whose pixel (0, 0) is at `picture`
 // (rows picturePitch bytes apart) and writes only the picture pixels inside
-// `region` (picture coordinates, clipped to the picture). Every size from 1 x 1
-// up works; no alignment of either buffer is needed. The column tables for a
-// (source width, picture width, filter) are built on the first call with
-// them and kept, a few at a time, per thread.
-void ScaleFrame(const uint16_t* source, int sourceWidth, int sourceHeight, int sourcePitch, SourceLayout layout,
-                void* picture, int picturePitch, int pictureWidth, int pictureHeight, TargetLayout target,
-                ScaleFilter filter, ScaleRect region);
+// `region` (picture coordinates, clipped to the picture). Any sizes from
+// 1 x 1 up. Picture rows must start on 4-byte boundaries. Where they start on
+// 32-byte ones the linear filter writes them with streaming stores, past the
+// caches (all done when the call returns), which is faster: in a window
+// surface, place the picture at a multiple of 8 pixels.
+void ScaleFrame(const uint16_t* source, int sourceWidth, int sourceHeight, int sourcePitch,
+                SourceLayout layout, void* picture, int picturePitch, int pictureWidth, int pictureHeight,
+                TargetLayout target, ScaleFilter filter, ScaleRect region);
 
 // The source rectangle whose pixels can change `region` of the picture.
 ScaleRect SourceRectForPicture(ScaleRect region, int sourceWidth, int sourceHeight, int pictureWidth,
