@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     ASSERT_EQ(viewport.clears.size(), 1u);
     EXPECT_EQ(viewport.clears[0].flags, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
     EXPECT_EQ(viewport.clears[0].colour, 0xFFFFFFFFu);
@@ -104,7 +104,7 @@ TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
 }
 
 TEST_F(RenderFrameTest, FirstFramePlacesTheEightCopiesOnTheRingAndTheDepthWave) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     ASSERT_EQ(device.worlds.size(), 8u);
     for (int j = 0; j < 8; ++j) {
         EXPECT_FLOAT_EQ(device.worlds[j]._41, pathX[32 * j]) << j;
@@ -116,29 +116,29 @@ TEST_F(RenderFrameTest, FirstFramePlacesTheEightCopiesOnTheRingAndTheDepthWave) 
 }
 
 TEST_F(RenderFrameTest, TwoCallsWithinFortyMillisecondsDrawOneFrame) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     fakeNow += 39;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(front.flipFlags.size(), 1u);
     NextTick();
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(front.flipFlags.size(), 2u);
 }
 
 TEST_F(RenderFrameTest, AngleRunsInStepsOfTwoAndResetsAt360) {
     for (int frame = 1; frame <= 179; ++frame) {
-        RenderFrame();
+        RenderFrame(frameObjects);
         ASSERT_FLOAT_EQ(rotationAngle, 2.0f * frame);
         NextTick();
     }
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(rotationAngle, 0.0f);
 }
 
 TEST_F(RenderFrameTest, TwoObjectsAdvanceThePathCounterByTwoPerFrame) {
     scene.AddObject();
     scene.objects[1].SetScale(0.1f, 0.1f, 0.1f);
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(pathCounter, 2);
     EXPECT_EQ(frameCounter, 1);
     ASSERT_EQ(device.worlds.size(), 16u);
@@ -149,11 +149,11 @@ TEST_F(RenderFrameTest, TwoObjectsAdvanceThePathCounterByTwoPerFrame) {
 
 TEST_F(RenderFrameTest, PanelRectangleFollowsTheRevealedLines) {
     lineIndex = -1;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(back.blits.back().rect.bottom, 0);  // empty: nothing of the panel shows
     NextTick();
     lineIndex = 16;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(back.blits.back().rect.bottom, 221);
 }
 
@@ -161,13 +161,13 @@ TEST_F(RenderFrameTest, RevealStepRunsWhileThePageIsIncomplete) {
     pageComplete = 0;
     lineIndex = 0;
     blurCountdown = 40;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(blurCountdown, 38);
 }
 
 TEST_F(RenderFrameTest, EveryFailingCopyEndsTheSceneAndRaisesTheFatalError) {
     device.drawResult = E_FAIL;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(boxes.size(), 8u);
     EXPECT_EQ(boxes[0], "Render Failure rendering object");
     EXPECT_EQ(std::count(device.events.begin(), device.events.end(), "end"), 9);
@@ -176,16 +176,16 @@ TEST_F(RenderFrameTest, EveryFailingCopyEndsTheSceneAndRaisesTheFatalError) {
 
 TEST_F(RenderFrameTest, FailingFlipRaisesItsFatalError) {
     front.flipResult = DDERR_SURFACELOST;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(boxes, std::vector<std::string>{"Failed to flip surfaces."});
 }
 
 TEST_F(RenderFrameTest, MissingSurfacesDrawNothing) {
     pictureSurface = nullptr;
-    RenderFrame();
+    RenderFrame(frameObjects);
     panelSurface = nullptr;
     pictureSurface = &picture;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_TRUE(viewport.clears.empty());
     EXPECT_TRUE(front.flipFlags.empty());
     EXPECT_EQ(lastTick, 0.0f);  // the clock is not even asked
