@@ -30,7 +30,7 @@ protected:
         SetMessageBoxHookForTesting(RecordBox);
         boxes.clear();
         fakeNow = 10000;
-        lastTick = 0.0f;
+        lastTick = 0;
         BuildMotionTables(6.0f);
         DisplayDevice& display = mainframe.display;
         display.backBuffer = &back;
@@ -188,7 +188,7 @@ TEST_F(RenderFrameTest, MissingSurfacesDrawNothing) {
     RenderFrame(frameObjects);
     EXPECT_TRUE(viewport.clears.empty());
     EXPECT_TRUE(front.flipFlags.empty());
-    EXPECT_EQ(lastTick, 0.0f);  // the clock is not even asked
+    EXPECT_EQ(lastTick, 0u);  // the clock is not even asked
 }
 
 }  // namespace
