@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -11,6 +12,7 @@
 
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/timer_seam.h"
+#include "platform/win32/thread_start.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ public:
             return 0;
         }
         if (!thread_.joinable()) {
-            thread_ = std::thread([this] { Run(); });
+            thread_ = StartThread([this] { Run(); });
         }
         UINT id = nextId_++;
         if (nextId_ == 0) {
@@ -194,8 +196,14 @@ UINT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PT
     if (callback == nullptr || delay < PERIOD_MIN || delay > PERIOD_MAX) {
         return 0;
     }
-    EnsureCloser();
-    return TheTimerThread().Add(delay, callback, user, (flags & TIME_PERIODIC) != 0);
+    // No exception leaves the interface: a timer thread (or an event record)
+    // that cannot be had makes the event fail, with 0.
+    try {
+        EnsureCloser();
+        return TheTimerThread().Add(delay, callback, user, (flags & TIME_PERIODIC) != 0);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 MMRESULT timeKillEvent(UINT timerId) {
