@@ -143,12 +143,15 @@ TEST_F(PictureSurfaceTest, FailuresReturnZeroAndLeaveTheAmbientLevel) {
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(pictureRect.right, 5);
     EXPECT_EQ(pictureRect.bottom, 3);
-    // The surface cannot be locked.
+    // The surface cannot be locked: it is released, so no frame is composed
+    // with an empty picture.
     directDraw.failCreate = false;
     directDraw.failLockOfNewSurfaces = true;
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(Made().lockCount, 1);
-    // A pitch too small for a row is not written to.
+    EXPECT_EQ(pictureSurface, nullptr);
+    EXPECT_EQ(Made().references, 0u);
+    // A pitch too small for a row is not written to, and released too.
     directDraw.failLockOfNewSurfaces = false;
     directDraw.extraPitch = -2;
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
@@ -156,6 +159,8 @@ TEST_F(PictureSurfaceTest, FailuresReturnZeroAndLeaveTheAmbientLevel) {
     for (uint8_t byte : directDraw.surfaces.back()->memory) {
         ASSERT_EQ(byte, FakeSurface::PADDING_BYTE);
     }
+    EXPECT_EQ(pictureSurface, nullptr);
+    EXPECT_EQ(directDraw.surfaces.back()->references, 0u);
     EXPECT_EQ(ambientLevel, 0u);
 }
 
