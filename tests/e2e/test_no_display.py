@@ -13,7 +13,7 @@ import os
 import random
 import subprocess
 
-from e2e_harness import check, parse_args
+from e2e_harness import check, parse_args, sanitizer_options
 
 args = parse_args()
 
@@ -30,7 +30,7 @@ def unreachable_display():
 def run(name, display):
     work = os.path.join(args.work, name)
     os.makedirs(work)
-    env = dict(os.environ)
+    env = dict(os.environ, **sanitizer_options(args.intro))
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     env.pop("SDL_VIDEODRIVER", None)
