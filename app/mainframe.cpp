@@ -1,6 +1,6 @@
 #include "app/mainframe.h"
 
-#include "app/debug_log.h"
+#include "log/debug_log.h"
 
 Mainframe::Mainframe() = default;
 

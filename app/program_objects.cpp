@@ -6,5 +6,13 @@ Mainframe mainframe;
 Scene scene;
 MeshLoader meshLoader;
 
+namespace {
+
+int FrameFatalError(const char* message) { return FatalError(mainframe, message); }
+
+}  // namespace
+
+const FrameObjects frameObjects{mainframe.display, scene, FrameFatalError};
+
 int32_t renderEnabled = 0;
 std::atomic<int32_t> MusicControl{0};

@@ -7,12 +7,17 @@
 #include <cstdint>
 
 #include "app/mainframe.h"
+#include "presentation/render_frame.h"
 #include "scene/mesh_loader.h"
 #include "scene/scene.h"
 
 extern Mainframe mainframe;
 extern Scene scene;
 extern MeshLoader meshLoader;
+
+// What RenderFrame draws with: the Mainframe's display, the scene, and
+// FatalError on the Mainframe.
+extern const FrameObjects frameObjects;
 
 // The main loop calls RenderFrame only while this is non-zero.
 extern int32_t renderEnabled;

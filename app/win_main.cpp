@@ -96,7 +96,7 @@ int RunMainLoop() {
             DispatchMessageA(&msg);
         }
         if (renderEnabled != 0) {
-            RenderFrame();
+            RenderFrame(frameObjects);
         }
     }
     PostQuitMessage(0);

@@ -3,7 +3,7 @@
 // release in reverse order. Each step leaves one line in "debug.log".
 #include "display/display_device.h"
 
-#include "app/debug_log.h"
+#include "log/debug_log.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/debug_log.h"
 #include "display/display_device.h"
+#include "log/debug_log.h"
 
 namespace {
 

@@ -63,13 +63,20 @@ int CreatePictureSurface(DisplayDevice& display, IDirectDrawSurface4** surface, 
     if (rect != nullptr) {
         *rect = RECT{0, 0, image->width, image->height};
     }
-    bool made = display.directDraw != nullptr &&
-                SUCCEEDED(CreateOffscreenSurface(display.directDraw, static_cast<DWORD>(image->width),
-                                                 static_cast<DWORD>(image->height), surface)) &&
-                *surface != nullptr;
-    made = made && FillSurface(*surface, *image, display.pixelFormat);
+    const bool created =
+        display.directDraw != nullptr &&
+        SUCCEEDED(CreateOffscreenSurface(display.directDraw, static_cast<DWORD>(image->width),
+                                         static_cast<DWORD>(image->height), surface)) &&
+        *surface != nullptr;
+    const bool filled = created && FillSurface(*surface, *image, display.pixelFormat);
     FreeGifImage(image);
-    if (!made) {
+    if (!filled) {
+        if (created) {
+            // An unfilled surface would be drawn as an empty picture; without
+            // one no frame is composed, as when the picture cannot be decoded.
+            (*surface)->Release();
+            *surface = nullptr;
+        }
         return 0;
     }
     ambientLevel = (ambientLevel & 0xFFFF0000u) | PICTURE_AMBIENT_LEVEL;

@@ -21,7 +21,8 @@ constexpr uint32_t PICTURE_AMBIENT_LEVEL = 65000;
 // Decodes the RCDATA resource name and makes *surface from it (system memory,
 // the picture's size); rect, when given, gets {0, 0, width, height}.
 // Returns 1, or 0 when the picture cannot be decoded or the surface cannot be
-// created or filled. On success the low 16 bits of ambientLevel become 65000.
+// created or filled (a surface made but not filled is released and *surface
+// nulled). On success the low 16 bits of ambientLevel become 65000.
 // The caller owns *surface. Uses display.directDraw and display.pixelFormat.
 int CreatePictureSurface(DisplayDevice& display, IDirectDrawSurface4** surface, const char* name, RECT* rect);
 

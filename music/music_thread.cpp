@@ -18,8 +18,6 @@ constexpr UWORD MODE_16BIT_STEREO = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUS
 constexpr DWORD POLL_MS = 10;
 
 MusicParams musicParams{};
-// The library's own tick, as MikMod_RegisterPlayer handed it back.
-MikMod_player_t libraryTick = Player_HandleTick;
 std::once_flag registration;
 
 }  // namespace
@@ -35,10 +33,7 @@ void RegisterMusicLibraryParts() {
         MikMod_RegisterLoader(&load_mod);
         MikMod_RegisterLoader(&load_xm);
     });
-    MikMod_player_t previous = MikMod_RegisterPlayer(MusicTick);
-    if (previous != MusicTick && previous != nullptr) {
-        libraryTick = previous;
-    }
+    RegisterMusicTick();
 }
 
 namespace {
@@ -62,14 +57,6 @@ void PollUntilStop(const std::atomic<int32_t>& control) {
 }
 
 }  // namespace
-
-// Called with the library locked by the driver's timer event.
-void MusicTick() {
-    libraryTick();
-    if (pf != nullptr) {
-        md_bpm = pf->bpm;
-    }
-}
 
 DWORD MusicThreadMain(LPVOID params) {
     const MusicParams& music = *static_cast<const MusicParams*>(params);

@@ -35,8 +35,3 @@ DWORD MusicThreadMain(LPVOID params);
 // Registers our driver, the silent driver, the XM, MOD and S3M loaders (once
 // per process) and MusicTick as the player callback. Music thread.
 void RegisterMusicLibraryParts();
-
-// The player callback: one tick of the song, then the driver tempo follows
-// the module's. Called by the output driver's timer event with the module
-// library locked.
-void MusicTick();

@@ -110,7 +110,13 @@ void UpdateVoice(SoundVoice& voice);
 // Stops a voice's buffer and releases it when it is the voice's duplicate.
 void DropVoiceBuffer(SoundVoice& voice);
 
-// ---- Timer (tick_timer.cpp) ------------------------------------------------
+// ---- Timer and the player tick (tick_timer.cpp) ----------------------------
+// Registers MusicTick as the library's player callback, keeping the library's
+// own tick for it to call. Music thread.
+void RegisterMusicTick();
+// The player callback: one tick of the song, then the driver tempo follows
+// the module's. Timer thread, with the module library locked.
+void MusicTick();
 void BeginTimer();
 void EndTimer();
 void SetTempo(uint16_t tempo);

@@ -1,5 +1,14 @@
-// The periodic multimedia timer that drives playback: three events per player
-// tick, a fractional period realised on a whole-millisecond timer.
+// The periodic multimedia timer that drives playback, and the whole road of
+// one player tick, all on the timer thread under the library's lock:
+//   TimerProc, every wholePeriod ms, runs DriverEvent on average every
+//   exactPeriod ms (a third of a player tick);
+//   the first of three events calls md_player, which is MusicTick: the
+//   library's own tick turns the song's row into voice commands (VoicePlay and
+//   the VoiceSet calls fill the voice records), and the module's tempo comes
+//   back in md_bpm; TickVoices then mutes what the tick is about to restart;
+//   the next event moves the timer to md_bpm (SetTempo) and UpdateVoice
+//   carries each voice's commands over to its sound buffer;
+//   the third event does nothing.
 #include "music/output_driver_state.h"
 #include "platform/mmsystem/mmsystem.h"
 
@@ -12,7 +21,24 @@ constexpr uint32_t EVENT_UPDATE = 1;
 constexpr uint16_t TEMPO_MIN = 1;
 constexpr uint16_t TEMPO_MAX = 833;
 
+// The library's own tick, as MikMod_RegisterPlayer handed it back.
+MikMod_player_t libraryTick = Player_HandleTick;
+
 }  // namespace
+
+void RegisterMusicTick() {
+    MikMod_player_t previous = MikMod_RegisterPlayer(MusicTick);
+    if (previous != MusicTick && previous != nullptr) {
+        libraryTick = previous;
+    }
+}
+
+void MusicTick() {
+    libraryTick();
+    if (pf != nullptr) {
+        md_bpm = pf->bpm;
+    }
+}
 
 void BeginTimer() {
     TickTimer& timer = outputDriver.timer;
@@ -59,7 +85,7 @@ void DriverEvent() {
     timer.eventCounter = (timer.eventCounter + 1) % EVENTS_PER_TICK;
     if (timer.eventCounter == EVENT_TICK) {
         if (md_player != nullptr) {
-            md_player();
+            md_player();  // MusicTick
         }
         TickVoices();
     } else if (timer.eventCounter == EVENT_UPDATE) {

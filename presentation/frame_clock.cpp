@@ -2,15 +2,15 @@
 
 #include "platform/mmsystem/mmsystem.h"
 
-float lastTick = 0.0f;
+DWORD lastTick = 0;
 
 double FrameClock() {
-    // timeGetTime counts from the program's start, so the float keeps
-    // sub-millisecond resolution for days rather than coarsening with uptime.
-    double t = static_cast<double>(timeGetTime());
-    float seconds = static_cast<float>(t * static_cast<double>(0.001f));
-    if (seconds - lastTick > TICK_SECONDS) {
-        lastTick = seconds;
+    // Whole milliseconds, compared as elapsed time: seconds in a float would
+    // coarsen as the run goes on (a step of 31 ms after 100 hours) and slow
+    // the frames down, and the unsigned difference survives the counter's wrap.
+    const DWORD now = timeGetTime();
+    if (now - lastTick > TICK_MILLISECONDS) {
+        lastTick = now;
         return 1.0;
     }
     return 0.0;

@@ -1,11 +1,14 @@
-// The frame clock: ticks at most once per TICK_SECONDS. Main thread only.
+// The frame clock: ticks at most once per TICK_MILLISECONDS. Main thread only.
 #pragma once
 
-constexpr float TICK_SECONDS = 0.04f;
+#include "platform/win32/windows.h"
 
-// Seconds of the last tick, as a 32-bit float of timeGetTime's seconds.
-extern float lastTick;
+// A tick needs more than this since the last one: 0.04 s, 25 frames a second.
+constexpr DWORD TICK_MILLISECONDS = 40;
 
-// 1.0 when more than TICK_SECONDS passed since the last tick (which is then
-// now), 0.0 otherwise.
+// timeGetTime of the last tick, in milliseconds.
+extern DWORD lastTick;
+
+// 1.0 when more than TICK_MILLISECONDS passed since the last tick (which is
+// then now), 0.0 otherwise.
 double FrameClock();

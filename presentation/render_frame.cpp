@@ -1,6 +1,5 @@
 #include "presentation/render_frame.h"
 
-#include "app/program_objects.h"
 #include "image/picture_surface.h"
 #include "image/text_pages.h"
 #include "image/text_panel.h"
@@ -16,7 +15,8 @@ namespace {
 
 // Every object spins once per frame and is drawn eight times along the ring,
 // 32 table entries (45 degrees) apart, each at the next depth of the wave.
-void DrawObjects(IDirect3DDevice3* device) {
+void DrawObjects(const FrameObjects& objects) {
+    Scene& scene = objects.scene;
     for (int i = 0; i < scene.objectCount; ++i) {
         SceneObject& object = scene.objects[i];
         object.SetRotation(rotationAngle, 90.0f, 180.0f);
@@ -26,8 +26,8 @@ void DrawObjects(IDirect3DDevice3* device) {
             uint8_t m = static_cast<uint8_t>(pathCounter + j);
             object.SetPosition(pathX[k], pathY[k], depthWave[m]);
             if (object.Render() < 0) {
-                device->EndScene();
-                FatalError(mainframe, "Render Failure rendering object");
+                objects.display.device->EndScene();
+                objects.fatalError("Render Failure rendering object");
             }
         }
     }
@@ -35,27 +35,27 @@ void DrawObjects(IDirect3DDevice3* device) {
 
 }  // namespace
 
-void RenderFrame() {
-    DisplayDevice& display = mainframe.display;
+void RenderFrame(const FrameObjects& objects) {
+    DisplayDevice& display = objects.display;
     if (display.backBuffer == nullptr || pictureSurface == nullptr || panelSurface == nullptr) {
         return;
     }
     if (FrameClock() == 0.0) {
         return;
     }
-    display.viewportHolder.viewport->Clear2(1, &clearRect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f,
-                                            0);
+    display.viewportHolder.viewport->Clear2(1, &clearRect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF,
+                                            1.0f, 0);
     FrameClock();  // moves the last tick forward when the clear took longer than a tick
 
-    display.backBuffer->BltFast(0, static_cast<DWORD>(PICTURE_BOTTOM_EDGE - pictureRect.bottom), pictureSurface,
-                                &pictureRect, DDBLTFAST_WAIT);
+    display.backBuffer->BltFast(0, static_cast<DWORD>(PICTURE_BOTTOM_EDGE - pictureRect.bottom),
+                                pictureSurface, &pictureRect, DDBLTFAST_WAIT);
 
     rotationAngle += 2.0f;
     if (rotationAngle >= 360.0f) {
         rotationAngle = 0.0f;
     }
     display.device->BeginScene();
-    DrawObjects(display.device);
+    DrawObjects(objects);
     display.device->EndScene();
     ++frameCounter;
 
@@ -67,6 +67,6 @@ void RenderFrame() {
                                 DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
 
     if (display.primarySurface->Flip(nullptr, DDFLIP_WAIT) < 0) {
-        FatalError(mainframe, "Failed to flip surfaces.");
+        objects.fatalError("Failed to flip surfaces.");
     }
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/debug_log.h"
+#include "log/debug_log.h"
 #include "scene/chunk_reading.h"
 #include "scene/mesh_loader.h"
 #include "scene/scene_memory.h"

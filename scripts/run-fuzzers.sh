@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for the given seconds, two at a
-# time, some seeded with the intro's own asset of their kind. Fails when a target finds anything.
+# time, some seeded with the intro's own asset of their kind, the song reader
+# with small generated modules, and each with the dictionary beside its
+# source (fuzz/<reader>/*.dict) when there is one. Fails when a target finds
+# anything; prints the edges each target covered.
 #   scripts/run-fuzzers.sh <fuzz build dir> <seconds>
 set -euo pipefail
 build=${1:?fuzz build directory}
@@ -16,27 +19,29 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 run_one() {
-  local target=$1 name corpus seeds
+  local target=$1 name corpus seeds dict
   name=$(basename "$target")
   corpus="$work/$name"
-  mkdir -p "$corpus"
+  seeds="$work/$name-seeds"
+  mkdir -p "$corpus" "$seeds"
   # The intro's own asset of that kind is the seed where it is small; the
-  # picture and the song would slow every run down to a few inputs a second.
-  local seed=""
+  # picture and the song would slow every run down to a few inputs a second,
+  # so the song reader starts from small modules of each format instead.
   case $name in
-    fuzz_font_strip) seed=font.tga ;;
-    fuzz_mesh_reader) seed=mesh.3ds ;;
+    fuzz_font_strip) cp "$root/assets/font.tga" "$seeds/" ;;
+    fuzz_mesh_reader) cp "$root/assets/mesh.3ds" "$seeds/" ;;
+    module_reader_fuzz) "$build/tools/song/gen_module_seeds" "$seeds" ;;
   esac
-  local args=("$corpus")
-  if [ -n "$seed" ]; then
-    seeds="$work/$name-seeds"
-    mkdir -p "$seeds"
-    cp "$root/assets/$seed" "$seeds/"
-    args+=("$seeds")
+  local args=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/$name-")
+  dict=$(find "$root/fuzz/$(basename "$(dirname "$target")")" -maxdepth 1 -name '*.dict' | head -1)
+  if [ -n "$dict" ]; then
+    args+=(-dict="$dict")
   fi
-  if "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/$name-" "${args[@]}" \
-      >"$work/$name.log" 2>&1; then
-    echo "$name: $(grep -m1 'stat::number_of_executed_units' "$work/$name.log" | awk '{print $2}') executions, nothing found"
+  if "$target" "${args[@]}" "$corpus" "$seeds" >"$work/$name.log" 2>&1; then
+    local runs edges
+    runs=$(grep -m1 'stat::number_of_executed_units' "$work/$name.log" | awk '{print $2}')
+    edges=$(grep -o 'cov: [0-9]*' "$work/$name.log" | tail -1 | awk '{print $2}')
+    echo "$name: $runs executions, $edges edges covered, nothing found"
   else
     echo "$name: FAILED" >&2
     tail -40 "$work/$name.log" >&2

@@ -21,20 +21,19 @@ ctest --preset default -j "$jobs"
 section "package: the .deb of the default build, lintian, validators, file list, installed run"
 scripts/check-package.sh build/default
 
+# The sanitizers' options (leak checking with its suppressions, stopping at
+# the first report) come with the asan and tsan test presets.
 section "asan: address and undefined-behaviour sanitizers, leak checking on"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp ctest --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 section "tsan: unit tests and an end-to-end run with the song playing"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs"
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 ctest --preset tsan -j "$jobs" -L unit
 # End to end with the song playing: the music, timer and mixer threads at work.
 ctest --preset tsan -R "e2e_test_sound|e2e_test_window"
-unset TSAN_OPTIONS
 
 section "fuzz: ${fuzz_seconds} s per target"
 cmake --preset fuzz >/dev/null

@@ -39,7 +39,7 @@ void BM_ComposedFrame(benchmark::State& state) {
     for (auto _ : state) {
         fakeNow += 41;
         auto start = std::chrono::steady_clock::now();
-        RenderFrame();
+        RenderFrame(frameObjects);
         frames.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(frames.begin(), frames.end());

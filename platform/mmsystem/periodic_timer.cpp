@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/timer_seam.h"
 #include "platform/win32/stand_in_clock.h"
+#include "platform/win32/thread_start.h"
 
 namespace {
 
@@ -43,11 +45,17 @@ public:
         }
         if (!thread_.joinable()) {
             ticket_ = ClockAdmitThread();
-            thread_ = std::thread([this, ticket = ticket_] {
-                ClockEnterThread(ticket);
-                Run();
-                ClockLeaveThread();
-            });
+            try {
+                thread_ = StartThread([this, ticket = ticket_] {
+                    ClockEnterThread(ticket);
+                    Run();
+                    ClockLeaveThread();
+                });
+            } catch (const std::exception&) {
+                ClockDismissThread(ticket_);
+                ticket_ = -1;
+                throw;
+            }
         }
         UINT id = nextId_++;
         if (nextId_ == 0) {
@@ -227,8 +235,14 @@ UINT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PT
     if (callback == nullptr || delay < PERIOD_MIN || delay > PERIOD_MAX) {
         return 0;
     }
-    EnsureCloser();
-    return TheTimerThread().Add(delay, callback, user, (flags & TIME_PERIODIC) != 0);
+    // No exception leaves the interface: a timer thread (or an event record)
+    // that cannot be had makes the event fail, with 0.
+    try {
+        EnsureCloser();
+        return TheTimerThread().Add(delay, callback, user, (flags & TIME_PERIODIC) != 0);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 MMRESULT timeKillEvent(UINT timerId) {

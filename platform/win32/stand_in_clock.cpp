@@ -73,6 +73,12 @@ void ClockLeaveThread() {
     threadTicket = -1;
 }
 
+void ClockDismissThread(int ticket) {
+    if (VirtualClock* clock = virtualClock.load(); clock != nullptr && ticket >= 0) {
+        clock->Leave(ticket);
+    }
+}
+
 int ClockTicket() { return threadTicket; }
 
 void ClockWaitUntilUs(int64_t deadlineUs) {

@@ -25,6 +25,8 @@ void DissolveVirtualClock();
 int ClockAdmitThread(int rank = 0);
 void ClockEnterThread(int ticket);
 void ClockLeaveThread();
+// A ticket whose thread could not be started.
+void ClockDismissThread(int ticket);
 
 // The calling thread's ticket (-1 when it takes no part).
 int ClockTicket();

@@ -1,5 +1,6 @@
 // Test seams of the Win32 stand-in: tests replace waiting, message boxes and
-// beeps, and make windows without a display. Null restores the real behaviour.
+// beeps, refuse threads, and make windows without a display. Null (or false)
+// restores the real behaviour.
 #pragma once
 
 #include "platform/win32/windows.h"
@@ -13,8 +14,9 @@ void SetMessageBoxHookForTesting(MessageBoxHook hook);
 using MessageBeepHook = void (*)(UINT type);
 void SetMessageBeepHookForTesting(MessageBeepHook hook);
 
-using CreateThreadHook = HANDLE (*)(LPTHREAD_START_ROUTINE start, LPVOID parameter);
-void SetCreateThreadHookForTesting(CreateThreadHook hook);
+// While on, no thread can be started: StartThread throws std::system_error
+// as std::thread does when the system has none to give.
+void SetThreadStartFailureForTesting(bool fail);
 
 // Windows made while this is on have no SDL window and need no display.
 void SetHeadlessWindowsForTesting(bool headless);

@@ -1,12 +1,17 @@
 // Threads and waiting on std::thread; a created thread runs detached, as the
 // program never waits on a thread handle.
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <exception>
+#include <memory>
 #include <pthread.h>
+#include <system_error>
 #include <thread>
 
 #include "platform/win32/stand_in_clock.h"
 #include "platform/win32/test_hooks.h"
+#include "platform/win32/thread_start.h"
 #include "platform/win32/windows.h"
 
 struct HANDLE__ {
@@ -16,34 +21,48 @@ struct HANDLE__ {
 namespace {
 
 std::atomic<SleepHook> sleepHook{nullptr};
-std::atomic<CreateThreadHook> createThreadHook{nullptr};
+std::atomic<bool> threadStartFails{false};
 std::atomic<DWORD> nextThreadId{1};
 
 }  // namespace
 
 void SetSleepHookForTesting(SleepHook hook) { sleepHook.store(hook); }
-void SetCreateThreadHookForTesting(CreateThreadHook hook) { createThreadHook.store(hook); }
+void SetThreadStartFailureForTesting(bool fail) { threadStartFails.store(fail); }
+
+std::thread StartThread(std::function<void()> body) {
+    if (threadStartFails.load()) {
+        throw std::system_error(EAGAIN, std::generic_category(), "no thread for the stand-in");
+    }
+    return std::thread(std::move(body));
+}
 
 HANDLE CreateThread(SECURITY_ATTRIBUTES* /*attributes*/, size_t /*stackSize*/, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD /*flags*/, DWORD* threadId) {
-    if (CreateThreadHook hook = createThreadHook.load()) {
-        return hook(start, parameter);
-    }
     if (start == nullptr) {
         return nullptr;
     }
-    auto* handle = new HANDLE__{nextThreadId.fetch_add(1)};
-    const int ticket = ClockAdmitThread();
-    std::thread thread([start, parameter, ticket] {
-        ClockEnterThread(ticket);
-        start(parameter);
-        ClockLeaveThread();
-    });
-    thread.detach();
-    if (threadId != nullptr) {
-        *threadId = handle->threadId;
+    // No exception leaves the interface: a thread or a handle that cannot be
+    // had is a null handle, as on Windows, and the caller's failure path runs.
+    try {
+        auto handle = std::make_unique<HANDLE__>(HANDLE__{nextThreadId.fetch_add(1)});
+        const int ticket = ClockAdmitThread();
+        try {
+            StartThread([start, parameter, ticket] {
+                ClockEnterThread(ticket);
+                start(parameter);
+                ClockLeaveThread();
+            }).detach();
+        } catch (const std::exception&) {
+            ClockDismissThread(ticket);
+            throw;
+        }
+        if (threadId != nullptr) {
+            *threadId = handle->threadId;
+        }
+        return handle.release();
+    } catch (const std::exception&) {
+        return nullptr;
     }
-    return handle;
 }
 
 void ExitThread(DWORD /*exitCode*/) {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/debug_log.h"
 #include "app/program_objects.h"
+#include "log/debug_log.h"
 #include "tests/app/app_test_support.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # The full form of the Escape-at-any-moment test: 200 runs (CI runs 20).
+# An address-sanitizer build's runs get the sanitizer options and leak
+# suppressions from the test harness, as under ctest.
 #   tests/e2e/stop_at_any_moment.sh [build dir] [runs]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)

@@ -144,12 +144,15 @@ TEST_F(PictureSurfaceTest, FailuresReturnZeroAndLeaveTheAmbientLevel) {
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(pictureRect.right, 5);
     EXPECT_EQ(pictureRect.bottom, 3);
-    // The surface cannot be locked.
+    // The surface cannot be locked: it is released, so no frame is composed
+    // with an empty picture.
     world.Succeed("CreateSurface");
     world.Fail("Lock", DDERR_SURFACELOST);
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
     EXPECT_EQ(Made().lockCount, 1);
-    // A pitch too small for a row is not written to.
+    EXPECT_EQ(pictureSurface, nullptr);
+    EXPECT_EQ(Made().References(), 0u);
+    // A pitch too small for a row is not written to, and released too.
     world.Succeed("Lock");
     directDraw.extraPitch = -2;
     EXPECT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 0);
@@ -157,6 +160,8 @@ TEST_F(PictureSurfaceTest, FailuresReturnZeroAndLeaveTheAmbientLevel) {
     for (uint8_t byte : directDraw.surfaces.back()->Memory()) {
         ASSERT_EQ(byte, fake::Surface::PADDING_BYTE);
     }
+    EXPECT_EQ(pictureSurface, nullptr);
+    EXPECT_EQ(directDraw.surfaces.back()->References(), 0u);
     EXPECT_EQ(ambientLevel, 0u);
 }
 

@@ -159,7 +159,7 @@ TEST_F(MusicThread, ThreadThatCannotBeMadeShowsTheWarning) {
     static const char* caption = "unset";
     static HWND owner = reinterpret_cast<HWND>(1);
     static UINT style = 0;
-    SetCreateThreadHookForTesting([](LPTHREAD_START_ROUTINE, LPVOID) -> HANDLE { return nullptr; });
+    SetThreadStartFailureForTesting(true);
     SetMessageBoxHookForTesting([](HWND o, LPCSTR t, LPCSTR c, UINT s) {
         owner = o;
         text = t;
@@ -168,7 +168,7 @@ TEST_F(MusicThread, ThreadThatCannotBeMadeShowsTheWarning) {
         return IDOK;
     });
     EXPECT_EQ(Start(), 0);
-    SetCreateThreadHookForTesting(nullptr);
+    SetThreadStartFailureForTesting(false);
     SetMessageBoxHookForTesting(nullptr);
     EXPECT_EQ(text, "Yer machine is pretty cooked!\nCannot thread.");
     EXPECT_EQ(caption, nullptr);

@@ -12,7 +12,7 @@ class FrameClockTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetTimeSourceForTesting(FakeTime);
-        lastTick = 0.0f;
+        lastTick = 0;
     }
     void TearDown() override { SetTimeSourceForTesting(nullptr); }
 };
@@ -31,7 +31,7 @@ TEST_F(FrameClockTest, TheTickTimeIsTheQueryTimeNotTheLastTickPlusAPeriod) {
     FrameClock();
     fakeNow = 5070;
     EXPECT_EQ(FrameClock(), 1.0);
-    EXPECT_FLOAT_EQ(lastTick, 5.07f);
+    EXPECT_EQ(lastTick, 5070u);
     fakeNow = 5109;  // 39 ms after that query, although 79 ms after the one before
     EXPECT_EQ(FrameClock(), 0.0);
 }
@@ -43,14 +43,22 @@ TEST_F(FrameClockTest, AFirstQueryJustAfterTheStartDoesNotTick) {
     EXPECT_EQ(FrameClock(), 1.0);
 }
 
-TEST_F(FrameClockTest, ResolutionHoldsAfterAnHourOfRunning) {
-    // Time counts from the program's start, so an hour in 39 and 41 ms still differ.
-    fakeNow = 3600000;
-    FrameClock();
-    fakeNow += 39;
-    EXPECT_EQ(FrameClock(), 0.0);
-    fakeNow += 2;
-    EXPECT_EQ(FrameClock(), 1.0);
+// Ticks of the clock polled every millisecond for ten seconds from `start`.
+int TicksInTenSecondsFrom(DWORD start) {
+    lastTick = 0;
+    int ticks = 0;
+    for (DWORD ms = 0; ms < 10000; ++ms) {
+        fakeNow = start + ms;
+        ticks += FrameClock() == 1.0 ? 1 : 0;
+    }
+    return ticks;
+}
+
+TEST_F(FrameClockTest, KeepsItsCadenceAfterAHundredHoursAndAcrossTheCountersWrap) {
+    const int fresh = TicksInTenSecondsFrom(1000);
+    EXPECT_EQ(fresh, 10000 / 41 + 1);  // one tick every 41 ms, the first at once
+    EXPECT_EQ(TicksInTenSecondsFrom(100u * 3600u * 1000u), fresh);
+    EXPECT_EQ(TicksInTenSecondsFrom(0xFFFFFFFFu - 5000u), fresh);  // 49.7 days
 }
 
 TEST(TimeGetTimeTest, CountsFromTheProgramsStartNotTheMachines) {

@@ -38,7 +38,7 @@ TEST(GoldenFramesTest, FramesOneTwoAndHundredMatchTheirGoldenImages) {
 
     fakeNow = 1000;
     for (int frame = 1; frame <= 100; ++frame) {
-        RenderFrame();
+        RenderFrame(frameObjects);
         ASSERT_EQ(frameCounter, frame);
         if (frame == 1 || frame == 2 || frame == 100) {
             std::string name = "frame" + std::to_string(frame) + ".png";

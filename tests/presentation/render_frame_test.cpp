@@ -33,7 +33,7 @@ class RenderFrameTest : public ::testing::Test {
         SetMessageBoxHookForTesting(RecordBox);
         boxes.clear();
         fakeNow = 10000;
-        lastTick = 0.0f;
+        lastTick = 0;
         BuildMotionTables(6.0f);
         DisplayDevice& display = mainframe.display;
         display.backBuffer = &back;
@@ -96,7 +96,7 @@ class RenderFrameTest : public ::testing::Test {
 };
 
 TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(FrameCalls(),
               (std::vector<std::string>{"viewport.Clear2", "backBuffer.BltFast", "device.BeginScene",
                                         "device.EndScene", "backBuffer.BltFast", "primary.Flip"}));
@@ -121,7 +121,7 @@ TEST_F(RenderFrameTest, OneFrameDrawsInTheFixedOrder) {
 }
 
 TEST_F(RenderFrameTest, FirstFramePlacesTheEightCopiesOnTheRingAndTheDepthWave) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     const std::vector<D3DMATRIX> worlds = device.Worlds();
     ASSERT_EQ(worlds.size(), 8u);
     for (int j = 0; j < 8; ++j) {
@@ -134,29 +134,29 @@ TEST_F(RenderFrameTest, FirstFramePlacesTheEightCopiesOnTheRingAndTheDepthWave) 
 }
 
 TEST_F(RenderFrameTest, TwoCallsWithinFortyMillisecondsDrawOneFrame) {
-    RenderFrame();
+    RenderFrame(frameObjects);
     fakeNow += 39;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(front.flips.size(), 1u);
     NextTick();
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(front.flips.size(), 2u);
 }
 
 TEST_F(RenderFrameTest, AngleRunsInStepsOfTwoAndResetsAt360) {
     for (int frame = 1; frame <= 179; ++frame) {
-        RenderFrame();
+        RenderFrame(frameObjects);
         ASSERT_FLOAT_EQ(rotationAngle, 2.0f * frame);
         NextTick();
     }
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(rotationAngle, 0.0f);
 }
 
 TEST_F(RenderFrameTest, TwoObjectsAdvanceThePathCounterByTwoPerFrame) {
     scene.AddObject();
     scene.objects[1].SetScale(0.1f, 0.1f, 0.1f);
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(pathCounter, 2);
     EXPECT_EQ(frameCounter, 1);
     const std::vector<D3DMATRIX> worlds = device.Worlds();
@@ -168,11 +168,11 @@ TEST_F(RenderFrameTest, TwoObjectsAdvanceThePathCounterByTwoPerFrame) {
 
 TEST_F(RenderFrameTest, PanelRectangleFollowsTheRevealedLines) {
     lineIndex = -1;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(back.blits.back().rect.bottom, 0);  // empty: nothing of the panel shows
     NextTick();
     lineIndex = 16;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(back.blits.back().rect.bottom, 221);
 }
 
@@ -180,13 +180,13 @@ TEST_F(RenderFrameTest, RevealStepRunsWhileThePageIsIncomplete) {
     pageComplete = 0;
     lineIndex = 0;
     blurCountdown = 40;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(blurCountdown, 38);
 }
 
 TEST_F(RenderFrameTest, EveryFailingCopyEndsTheSceneAndRaisesTheFatalError) {
     world.Fail("DrawPrimitive", E_FAIL);
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(boxes.size(), 8u);
     EXPECT_EQ(boxes[0], "Render Failure rendering object");
     EXPECT_EQ(device.Count(fake::DeviceCallKind::EndScene), 9);
@@ -195,19 +195,19 @@ TEST_F(RenderFrameTest, EveryFailingCopyEndsTheSceneAndRaisesTheFatalError) {
 
 TEST_F(RenderFrameTest, FailingFlipRaisesItsFatalError) {
     world.Fail("primary.Flip", DDERR_SURFACELOST);
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_EQ(boxes, std::vector<std::string>{"Failed to flip surfaces."});
 }
 
 TEST_F(RenderFrameTest, MissingSurfacesDrawNothing) {
     pictureSurface = nullptr;
-    RenderFrame();
+    RenderFrame(frameObjects);
     panelSurface = nullptr;
     pictureSurface = &picture;
-    RenderFrame();
+    RenderFrame(frameObjects);
     EXPECT_TRUE(viewport.clears.empty());
     EXPECT_TRUE(front.flips.empty());
-    EXPECT_EQ(lastTick, 0.0f);  // the clock is not even asked
+    EXPECT_EQ(lastTick, 0u);  // the clock is not even asked
 }
 
 }  // namespace

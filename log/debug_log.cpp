@@ -1,4 +1,4 @@
-#include "app/debug_log.h"
+#include "log/debug_log.h"
 
 #include <cstdio>
 
