@@ -19,8 +19,9 @@
 //   rounded at the end: within 1 of the exact bilinear value per channel.
 //   Only the two nearest source pixels count on each axis, also when
 //   scaling down.
-// Channels are widened to 8 bits by repeating their top bits:
-// r8 = r5 << 3 | r5 >> 2, g8 = g6 << 2 | g6 >> 4 (5-bit green like red).
+// Channels are widened to the nearest 8-bit level, as SDL and the rest of
+// the stand-in do: r8 = (r5 * 255 + 15) / 31, g8 = (g6 * 255 + 31) / 63
+// (5-bit green like red).
 #pragma once
 
 #include <cstdint>

@@ -20,13 +20,13 @@ uint32_t Widen(uint32_t pixel) {
     uint32_t green = 0;
     if constexpr (Layout == SourceLayout::Rgb565) {
         const uint32_t green6 = (pixel >> 5) & 63;
-        green = green6 << 2 | green6 >> 4;
+        green = (green6 * 255 + 31) / 63;
     } else {
         const uint32_t green5 = (pixel >> 5) & 31;
-        green = green5 << 3 | green5 >> 2;
+        green = (green5 * 255 + 15) / 31;
     }
-    const uint32_t red = red5 << 3 | red5 >> 2;
-    const uint32_t blue = blue5 << 3 | blue5 >> 2;
+    const uint32_t red = (red5 * 255 + 15) / 31;
+    const uint32_t blue = (blue5 * 255 + 15) / 31;
     if constexpr (Target == TargetLayout::Xrgb8888) {
         return OPAQUE | red << 16 | green << 8 | blue;
     } else {

@@ -73,7 +73,10 @@ std::array<double, 3> Channels(uint16_t pixel, SourceLayout layout) {
     const int red = pixel >> (5 + greenBits) & 31;
     const int green = pixel >> 5 & ((1 << greenBits) - 1);
     const int blue = pixel & 31;
-    auto widen = [](int value, int bits) { return value << (8 - bits) | value >> (2 * bits - 8); };
+    auto widen = [](int value, int bits) {
+        const int maximum = (1 << bits) - 1;
+        return (value * 255 + maximum / 2) / maximum;
+    };
     return {static_cast<double>(widen(red, 5)), static_cast<double>(widen(green, greenBits)),
             static_cast<double>(widen(blue, 5))};
 }
@@ -193,7 +196,7 @@ TEST(FrameScalerTest, WholePicturesFollowTheSamplingOnEveryLevel) {
     }
 }
 
-TEST(FrameScalerTest, EveryPixelValueWidensByRepeatingItsTopBits) {
+TEST(FrameScalerTest, EveryPixelValueWidensToTheNearestEightBitLevel) {
     Frame frame{256, 256, 256, SourceLayout::Rgb565, std::vector<uint16_t>(65536)};
     for (int value = 0; value < 65536; ++value) {
         frame.pixels[value] = static_cast<uint16_t>(value);
