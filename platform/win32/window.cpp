@@ -167,8 +167,8 @@ SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title, bool* presentsWithGp
     }
     *presentsWithGpu = openGl && settings.renderer != RendererChoice::Software &&
                        SetUpGpuRenderer(window, settings.renderer, wayland);
-    if (!*presentsWithGpu) {
-        Verbose("presenting in software (%s)", openGl ? "see above" : reason.c_str());
+    if (!openGl || settings.renderer == RendererChoice::Software) {
+        Verbose("presenting in software (%s)", reason.c_str());  // else SetUpGpuRenderer said why
     }
     ApplyCursor(!settings.windowed);
     return window;
