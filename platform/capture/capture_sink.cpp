@@ -29,8 +29,11 @@ fs::path Temporary(const fs::path& output, const char* what, const std::string& 
     return output.parent_path() / name;
 }
 
-void Say(const std::string& output, const std::string& why) {
-    std::fprintf(stderr, "trelk: cannot write the capture '%s': %s\n", output.c_str(), why.c_str());
+// The name as the user gave it, for messages.
+std::string givenName;
+
+void Say(const std::string& why) {
+    std::fprintf(stderr, "trelk: cannot write the capture '%s': %s\n", givenName.c_str(), why.c_str());
 }
 
 // ---- A folder of PNG frames and audio.wav ---------------------------------
@@ -50,15 +53,15 @@ public:
     bool Open() {
         std::error_code error;
         if (fs::exists(output_, error) && !(fs::is_directory(output_, error) && fs::is_empty(output_, error))) {
-            Say(output_.string(), "it exists and is not an empty folder");
+            Say("it exists and is not an empty folder");
             return false;
         }
         if (!fs::create_directory(partial_, error)) {
-            Say(output_.string(), error ? error.message() : "the folder could not be made");
+            Say(error ? error.message() : "the folder could not be made");
             return false;
         }
         if (!sound_.Open((partial_ / "audio.wav").string(), CAPTURE_SAMPLE_RATE)) {
-            Say(output_.string(), std::strerror(errno));
+            Say(std::strerror(errno));
             return false;
         }
         return true;
@@ -75,13 +78,13 @@ public:
     bool Finish() override {
         std::error_code error;
         if (!sound_.Close()) {
-            Say(output_.string(), "the sound track could not be written");
+            Say("the sound track could not be written");
             return false;
         }
         fs::remove(output_, error);  // an empty folder of that name gives way
         fs::rename(partial_, output_, error);
         if (error) {
-            Say(output_.string(), error.message());
+            Say(error.message());
             return false;
         }
         finished_ = true;
@@ -195,7 +198,7 @@ public:
 
     bool Open() {
         if (!soundFile_.Open(sound_.string(), CAPTURE_SAMPLE_RATE)) {
-            Say(output_.string(), std::strerror(errno));
+            Say(std::strerror(errno));
             return false;
         }
         std::vector<std::string> arguments = {
@@ -209,7 +212,7 @@ public:
         arguments.push_back(video_.string());
         encoder_ = Spawn(arguments, &input_);
         if (encoder_ < 0) {
-            Say(output_.string(), "FFmpeg could not be started");
+            Say("FFmpeg could not be started");
             return false;
         }
         return true;
@@ -227,7 +230,7 @@ public:
         const bool encoded = Succeeded(encoder_);
         encoder_ = -1;
         if (!encoded || !soundFile_.Close()) {
-            Say(output_.string(), "FFmpeg could not encode the video");
+            Say("FFmpeg could not encode the video");
             return false;
         }
         std::vector<std::string> arguments = {ffmpeg_, "-hide_banner", "-loglevel", "error", "-y",
@@ -240,13 +243,13 @@ public:
         arguments.push_back(partial_.string());
         pid_t muxer = Spawn(arguments, nullptr);
         if (muxer < 0 || !Succeeded(muxer)) {
-            Say(output_.string(), "FFmpeg could not join the picture and the sound");
+            Say("FFmpeg could not join the picture and the sound");
             return false;
         }
         std::error_code error;
         fs::rename(partial_, output_, error);
         if (error) {
-            Say(output_.string(), error.message());
+            Say(error.message());
             return false;
         }
         return true;
@@ -293,6 +296,7 @@ std::string FindFfmpeg() {
 }
 
 std::unique_ptr<CaptureSink> OpenCaptureSink(const std::string& output, int width, int height, int fps) {
+    givenName = output;
     if (IsFolder(output)) {
         std::string folder = output;
         while (folder.size() > 1 && folder.back() == '/') {
