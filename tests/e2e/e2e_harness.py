@@ -246,7 +246,7 @@ class Intro:
         self.stderr = open(self.stderr_path, "w")
         self.started = time.time()
         env = dict(sanitizer_options(intro), **env)
-        environment = dict(environment, **sanitizer_options(intro)) if environment else server.env(**env)
+        environment = dict(sanitizer_options(intro), **environment) if environment else server.env(**env)
         self.process = subprocess.Popen([intro] + list(options), cwd=work, env=environment,
                                         stdout=self.stdout, stderr=self.stderr)
 
