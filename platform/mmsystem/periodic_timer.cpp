@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/mmsystem/mmsystem.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/mmsystem/testing.h"
 #include "platform/win32/stand_in_clock.h"
 #include "platform/win32/thread_start.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
-#include "platform/win32/module_table.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/windows.h"
 
 struct HINSTANCE__ {

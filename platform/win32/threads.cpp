@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/win32/stand_in_clock.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/thread_start.h"
 #include "platform/win32/windows.h"
 

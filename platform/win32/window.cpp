@@ -13,7 +13,7 @@
 #include "platform/win32/renderer_choice.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/stand_in_settings.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
