@@ -14,7 +14,8 @@
 #include "music/resource_reader.h"
 #include "platform/dsound/audio_backend.h"
 #include "platform/dsound/dsound.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/dsound/testing.h"
+#include "platform/mmsystem/testing.h"
 #include "platform/win32/resource_table.h"
 #include "tests/music/module_writer.h"
 

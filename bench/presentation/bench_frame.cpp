@@ -10,8 +10,8 @@
 
 #include "app/program_objects.h"
 #include "app/win_main.h"
-#include "platform/mmsystem/mmsystem.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/mmsystem/testing.h"
+#include "platform/win32/testing.h"
 #include "presentation/render_frame.h"
 
 namespace {

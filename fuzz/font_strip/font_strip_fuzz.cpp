@@ -7,7 +7,7 @@
 
 #include "image/text_panel.h"
 #include "platform/win32/resource_table.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "music/music_thread.h"
 #include "music/output_driver_state.h"
 #include "music/resource_reader.h"
-#include "platform/dsound/audio_backend.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/dsound/testing.h"
+#include "platform/mmsystem/testing.h"
 #include "platform/win32/resource_table.h"
 
 namespace {

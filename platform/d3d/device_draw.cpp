@@ -4,7 +4,7 @@
 
 #include "platform/d3d/device.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/ddraw/unsupported.h"
+#include "platform/win32/unsupported.h"
 
 namespace {
 

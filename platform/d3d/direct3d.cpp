@@ -3,7 +3,7 @@
 #include "platform/d3d/device.h"
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/ddraw/unsupported.h"
+#include "platform/win32/unsupported.h"
 
 const IID IID_IDirect3D3 = {0xBB223240, 0xE72B, 0x11D0, {0xA9, 0xB4, 0x00, 0xAA, 0x00, 0xC0, 0x99, 0x3E}};
 const IID IID_IDirect3DHALDevice = {0x84E63DE0, 0x46AA, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
@@ -47,7 +47,7 @@ HRESULT Direct3DObject::EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMAT
         return DDERR_NODIRECTDRAWHW;  // no 3D hardware behind this stand-in
     }
     if (!(device == IID_IDirect3DRGBDevice)) {
-        return DDERR_INVALIDPARAMS;
+        return ReportUnsupported("Direct3D devices other than the HAL and RGB devices", DDERR_INVALIDPARAMS);
     }
     // The software device's one depth format: 16-bit, nothing else in the pixel.
     DDPIXELFORMAT format{};
@@ -72,7 +72,8 @@ HRESULT Direct3DObject::CreateDevice(REFCLSID device, IDirectDrawSurface4* targe
         return DDERR_NODIRECTDRAWHW;
     }
     if (!(device == IID_IDirect3DRGBDevice)) {
-        return D3DERR_INVALID_DEVICE;
+        return ReportUnsupported("Direct3D devices other than the HAL and RGB devices",
+                                 D3DERR_INVALID_DEVICE);
     }
     MemorySurface* surface = AsMemorySurface(target);
     if (surface == nullptr) {

@@ -1,6 +1,6 @@
 // Materials and lights: descriptions kept for the device's lighting stage.
 #include "platform/d3d/device.h"
-#include "platform/ddraw/unsupported.h"
+#include "platform/win32/unsupported.h"
 
 namespace {
 

@@ -1,14 +1,17 @@
 #include "platform/ddraw/direct_draw.h"
 
 #include "platform/ddraw/memory_surface.h"
-#include "platform/ddraw/unsupported.h"
 #include "platform/d3d/d3d.h"
 #include "platform/win32/sdl_window.h"
+#include "platform/win32/unsupported.h"
 
 namespace {
 
 constexpr DWORD KNOWN_LEVEL_FLAGS = DDSCL_FULLSCREEN | DDSCL_NORMAL | DDSCL_EXCLUSIVE | DDSCL_FPUSETUP;
 constexpr DWORD CHAIN_CAPS = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+// The fields of a surface description that CreateSurface reads.
+constexpr DWORD CREATE_FIELDS =
+    DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_BACKBUFFERCOUNT | DDSD_PIXELFORMAT;
 constexpr DWORD MAX_SURFACE_SIDE = 16384;
 
 bool SizeOk(const DDSURFACEDESC2& desc) {
@@ -112,6 +115,9 @@ HRESULT DirectDrawObject::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface
     }
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
+    }
+    if ((desc->dwFlags & ~CREATE_FIELDS) != 0) {
+        ReportUnsupported("CreateSurface fields other than caps, size, back buffers and pixel format");
     }
     const DWORD caps = desc->ddsCaps.dwCaps;
     if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/ddraw/frame_scaler_kernels.h"
+#include "platform/ddraw/testing.h"
 
 namespace {
 

@@ -66,7 +66,5 @@ ScaleRect SourceRectForPicture(ScaleRect region, int sourceWidth, int sourceHeig
 ScaleRect PictureRegionForSource(ScaleRect sourceChange, int sourceWidth, int sourceHeight, int pictureWidth,
                                  int pictureHeight, ScaleFilter filter);
 
-// Test seam: the instruction sets the scaler may use. Every level gives the
-// same pixels. Returns false, changing nothing, when the processor lacks one.
+// The instruction sets the scaler's kernels are written for.
 enum class ScalerCode { Portable, Sse2, Avx2 };
-bool UseScalerCodeForTesting(ScalerCode code);

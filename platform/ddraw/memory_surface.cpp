@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/ddraw/presenter.h"
-#include "platform/ddraw/unsupported.h"
+#include "platform/win32/unsupported.h"
 
 namespace {
 

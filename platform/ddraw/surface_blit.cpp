@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/ddraw/memory_surface.h"
-#include "platform/ddraw/unsupported.h"
+#include "platform/win32/unsupported.h"
 
 void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch, int width,
                 int height) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/dsound/testing.h"
 #include "platform/win32/stand_in_settings.h"
 
 namespace {

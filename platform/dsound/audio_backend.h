@@ -25,7 +25,6 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
 void ApplyOutputLevel(int16_t* samples, size_t count, int volume);
 
 enum class AudioBackendKind { Sdl, Memory, Unavailable };
-void SelectAudioBackendForTesting(AudioBackendKind kind);
 // A capture takes the sound from the memory backend at the device's pace.
 void SelectAudioBackend(AudioBackendKind kind);
 

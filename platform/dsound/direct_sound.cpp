@@ -7,6 +7,8 @@
 #include "platform/dsound/audio_backend.h"
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/sound_buffer.h"
+#include "platform/dsound/testing.h"
+#include "platform/win32/unsupported.h"
 
 const CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x54, 0x54, 0x00, 0x00}};
 const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
@@ -58,7 +60,7 @@ public:
             return DSERR_ALREADYINITIALIZED;
         }
         if (device != nullptr) {
-            return DSERR_NODRIVER;  // only the default device is known
+            return ReportUnsupported("DirectSound devices other than the default", DSERR_NODRIVER);
         }
         auto shared = std::make_shared<SoundDeviceShared>(OUTPUT_RATE);
         output_ = OpenAudioOutput(static_cast<int>(OUTPUT_RATE), &SoundMixer::Pull, &shared->mixer);
@@ -75,6 +77,12 @@ public:
         }
         if (window == nullptr || level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) {
             return DSERR_INVALIDPARAM;
+        }
+        if (level == DSSCL_EXCLUSIVE) {
+            ReportUnsupported("DSSCL_EXCLUSIVE (other programs are not silenced)");
+        }
+        if (level == DSSCL_WRITEPRIMARY) {
+            ReportUnsupported("DSSCL_WRITEPRIMARY (the primary buffer cannot be written)");
         }
         shared_->cooperativeLevel.store(level);
         return DS_OK;

@@ -4,10 +4,17 @@
 #include <cstring>
 #include <new>
 
+#include "platform/win32/unsupported.h"
+
 namespace {
 
 // How far the write cursor leads the play cursor.
 constexpr DWORD WRITE_LEAD_MS = 10;
+// The capabilities a secondary buffer may ask for; every buffer is memory
+// mixed in software, so DSBCAPS_STATIC asks for nothing more.
+constexpr DWORD SECONDARY_CAPS = DSBCAPS_STATIC | DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE |
+                                 DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME |
+                                 DSBCAPS_GETCURRENTPOSITION2;
 
 // 16-bit PCM, mono or stereo, at a rate a buffer can play.
 bool IsSupportedFormat(const WAVEFORMATEX& format) {
@@ -17,6 +24,13 @@ bool IsSupportedFormat(const WAVEFORMATEX& format) {
 }
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+
+// 8-bit and compressed sound is refused as an unsupported format.
+void ReportFormat(const WAVEFORMATEX& format) {
+    if (format.wFormatTag != WAVE_FORMAT_PCM || format.wBitsPerSample != 16) {
+        ReportUnsupported("sound formats other than 16-bit PCM");
+    }
+}
 
 }  // namespace
 
@@ -35,8 +49,12 @@ HRESULT SoundBuffer::CreateSecondary(const std::shared_ptr<SoundDeviceShared>& d
     if ((desc.dwFlags & DSBCAPS_LOCHARDWARE) != 0) {
         return DSERR_INVALIDCALL;  // the mixer is software: there are no hardware voices
     }
+    if ((desc.dwFlags & ~SECONDARY_CAPS) != 0) {
+        ReportUnsupported("sound buffer capabilities other than the volume, pan and frequency controls");
+    }
     const WAVEFORMATEX& format = *desc.lpwfxFormat;
     if (!IsSupportedFormat(format)) {
+        ReportFormat(format);
         return DSERR_BADFORMAT;
     }
     DWORD frames = desc.dwBufferBytes / format.nBlockAlign;
@@ -130,7 +148,7 @@ ULONG SoundBuffer::Release() {
 
 HRESULT SoundBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {
     if (IsPrimary()) {
-        return DSERR_INVALIDCALL;
+        return ReportUnsupported("the primary buffer's cursors", DSERR_INVALIDCALL);
     }
     std::lock_guard lock(Mutex());
     DWORD frame = static_cast<DWORD>(voice_.position >> MIX_FRACTION_BITS);
@@ -168,7 +186,7 @@ HRESULT SoundBuffer::GetStatus(DWORD* status) {
 HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2,
                           DWORD* audioBytes2, DWORD flags) {
     if (IsPrimary()) {
-        return DSERR_INVALIDCALL;  // writing the primary buffer is not supported
+        return ReportUnsupported("Lock of the primary buffer", DSERR_INVALIDCALL);
     }
     if (audio1 == nullptr || audioBytes1 == nullptr) {
         return DSERR_INVALIDPARAM;
@@ -235,6 +253,9 @@ HRESULT SoundBuffer::Unlock(LPVOID audio1, DWORD audioBytes1, LPVOID audio2, DWO
 }
 
 HRESULT SoundBuffer::Play(DWORD /*reserved*/, DWORD /*priority*/, DWORD flags) {
+    if ((flags & ~DSBPLAY_LOOPING) != 0) {
+        ReportUnsupported("Play flags other than DSBPLAY_LOOPING");
+    }
     std::lock_guard lock(Mutex());
     if (IsPrimary()) {
         if ((flags & DSBPLAY_LOOPING) == 0) {
@@ -250,7 +271,7 @@ HRESULT SoundBuffer::Play(DWORD /*reserved*/, DWORD /*priority*/, DWORD flags) {
 
 HRESULT SoundBuffer::SetCurrentPosition(DWORD newPosition) {
     if (IsPrimary()) {
-        return DSERR_INVALIDCALL;
+        return ReportUnsupported("the primary buffer's cursors", DSERR_INVALIDCALL);
     }
     std::lock_guard lock(Mutex());
     DWORD frame = (newPosition % LengthBytes()) / format_.nBlockAlign;
@@ -269,17 +290,24 @@ HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX format) {
         return DSERR_PRIOLEVELNEEDED;
     }
     if (!IsSupportedFormat(*format) || format->nAvgBytesPerSec != format->nSamplesPerSec * format->nBlockAlign) {
+        ReportFormat(*format);
         return DSERR_BADFORMAT;
     }
     // The device keeps mixing at its own rate; the format is recorded only.
+    if (format->nSamplesPerSec != device_->mixer.OutputRate() || format->nChannels != 2) {
+        ReportUnsupported("primary buffer formats other than the device's 16-bit stereo at its rate");
+    }
     std::lock_guard lock(Mutex());
     format_ = *format;
     return DS_OK;
 }
 
 HRESULT SoundBuffer::SetVolume(LONG volume) {
-    if ((flags_ & DSBCAPS_CTRLVOLUME) == 0 || IsPrimary()) {
+    if ((flags_ & DSBCAPS_CTRLVOLUME) == 0) {
         return DSERR_CONTROLUNAVAIL;
+    }
+    if (IsPrimary()) {
+        return ReportUnsupported("the primary buffer's volume", DSERR_CONTROLUNAVAIL);
     }
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) {
         return DSERR_INVALIDPARAM;
@@ -291,8 +319,11 @@ HRESULT SoundBuffer::SetVolume(LONG volume) {
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan) {
-    if ((flags_ & DSBCAPS_CTRLPAN) == 0 || IsPrimary()) {
+    if ((flags_ & DSBCAPS_CTRLPAN) == 0) {
         return DSERR_CONTROLUNAVAIL;
+    }
+    if (IsPrimary()) {
+        return ReportUnsupported("the primary buffer's pan", DSERR_CONTROLUNAVAIL);
     }
     if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) {
         return DSERR_INVALIDPARAM;

@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "platform/mmsystem/mmsystem.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/mmsystem/testing.h"
 #include "platform/win32/stand_in_clock.h"
 #include "platform/win32/thread_start.h"
+#include "platform/win32/unsupported.h"
 
 namespace {
 
@@ -234,6 +235,9 @@ UINT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PT
     }
     if (callback == nullptr || delay < PERIOD_MIN || delay > PERIOD_MAX) {
         return 0;
+    }
+    if ((flags & ~TIME_PERIODIC) != 0) {
+        ReportUnsupported("timeSetEvent flags other than TIME_PERIODIC (callbacks are functions)");
     }
     // No exception leaves the interface: a timer thread (or an event record)
     // that cannot be had makes the event fail, with 0.

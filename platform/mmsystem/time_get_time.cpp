@@ -1,6 +1,7 @@
 #include <atomic>
 
 #include "platform/mmsystem/mmsystem.h"
+#include "platform/mmsystem/testing.h"
 #include "platform/win32/stand_in_clock.h"
 
 namespace {

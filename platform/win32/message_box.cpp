@@ -6,13 +6,27 @@
 #include <cstdio>
 
 #include "platform/win32/sdl_window.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 namespace {
 
 std::atomic<MessageBoxHook> messageBoxHook{nullptr};
 std::atomic<MessageBeepHook> messageBeepHook{nullptr};
+
+// One OK button and the error, warning or information icon is all a box shows.
+void ReportBoxExtras(UINT type) {
+    if ((type & 0x0F) != MB_OK) {
+        ReportUnsupported("MessageBoxA buttons other than MB_OK (it answers IDOK)");
+    }
+    if ((type & 0xF0) == 0x20) {
+        ReportUnsupported("MessageBoxA question icon (an information icon is shown)");
+    }
+    if ((type & ~0xFFu) != 0) {
+        ReportUnsupported("MessageBoxA default button, modality and other flags");
+    }
+}
 
 Uint32 SdlFlagsFor(UINT type) {
     switch (type & 0xF0) {
@@ -34,6 +48,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (MessageBoxHook hook = messageBoxHook.load()) {
         return hook(owner, text, caption, type);
     }
+    ReportBoxExtras(type);
     // A null caption shows the system's default caption.
     const char* title = caption != nullptr ? caption : "Error";
     const char* body = text != nullptr ? text : "";
@@ -48,7 +63,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 BOOL MessageBeep(UINT type) {
     if (MessageBeepHook hook = messageBeepHook.load()) {
         hook(type);
+        return TRUE;
     }
-    // Deliberately silent otherwise: the beeps only mark a missing font.
-    return TRUE;
+    // There are no system sounds to play here.
+    return ReportUnsupported("MessageBeep (no sound is made)", TRUE);
 }

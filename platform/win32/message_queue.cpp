@@ -10,6 +10,7 @@
 
 #include "platform/win32/frame_pacing.h"
 #include "platform/win32/stand_in_clock.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -163,6 +164,9 @@ void DiscardMessagesFor(HWND window, std::thread::id owner) {
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
+    if ((removeFlags & ~PM_REMOVE) != 0) {
+        ReportUnsupported("PeekMessageA flags other than PM_REMOVE");
+    }
     bool remove = (removeFlags & PM_REMOVE) != 0;
     if (Retrieve(msg, window, filterMin, filterMax, remove)) {
         return TRUE;
@@ -247,6 +251,9 @@ void PostQuitMessage(int exitCode) {
 }
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC function) {
+    if (window == nullptr) {
+        return ReportUnsupported("SetTimer without a window", UINT_PTR{0});
+    }
     std::lock_guard lock(WindowRegistryMutex());
     WindowRecord* record = FindWindowRecord(window);
     if (record == nullptr) {

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
-#include "platform/win32/module_table.h"
+#include "platform/win32/testing.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 struct HINSTANCE__ {
@@ -55,8 +56,11 @@ HMODULE GetModuleHandleA(LPCSTR moduleName) {
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
-    if (module == nullptr || procName == nullptr || IS_INTRESOURCE(procName)) {
+    if (module == nullptr || procName == nullptr) {
         return nullptr;
+    }
+    if (IS_INTRESOURCE(procName)) {
+        return ReportUnsupported("GetProcAddress by ordinal", FARPROC{nullptr});
     }
     for (const ProcEntry& entry : Overrides()) {
         if (strcasecmp(entry.module.c_str(), module->name) == 0 && strcasecmp(entry.name.c_str(), procName) == 0) {

@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "platform/win32/resource_table.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 namespace {
@@ -49,7 +50,10 @@ void InstallResourceTable(const ResourceEntry* entries, size_t count) {
     installedCount = count;
 }
 
-HRSRC FindResourceA(HMODULE /*module*/, LPCSTR name, LPCSTR type) {
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+    if (module != nullptr && module != GetModuleHandleA(nullptr)) {
+        ReportUnsupported("resources of modules other than the executable (its own are searched)");
+    }
     uint32_t id = 0;
     if (!ParseId(name, &id)) {
         return nullptr;

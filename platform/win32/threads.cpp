@@ -10,8 +10,9 @@
 #include <thread>
 
 #include "platform/win32/stand_in_clock.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/thread_start.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 struct HANDLE__ {
@@ -36,8 +37,17 @@ std::thread StartThread(std::function<void()> body) {
     return std::thread(std::move(body));
 }
 
-HANDLE CreateThread(SECURITY_ATTRIBUTES* /*attributes*/, size_t /*stackSize*/, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD /*flags*/, DWORD* threadId) {
+HANDLE CreateThread(SECURITY_ATTRIBUTES* attributes, size_t stackSize, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD flags, DWORD* threadId) {
+    if (attributes != nullptr) {
+        ReportUnsupported("CreateThread security attributes");
+    }
+    if (stackSize != 0) {
+        ReportUnsupported("CreateThread stack sizes (the system's default is used)");
+    }
+    if (flags != 0) {
+        ReportUnsupported("CreateThread flags (threads start at once)");
+    }
     if (start == nullptr) {
         return nullptr;
     }

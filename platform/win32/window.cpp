@@ -13,10 +13,13 @@
 #include "platform/win32/renderer_choice.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/stand_in_settings.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
+#include "platform/win32/unsupported.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
+
+constexpr UINT WM_USER = 0x0400;
 
 struct Registry {
     std::recursive_mutex mutex;
@@ -46,6 +49,51 @@ void HideCursor() {
         SDL_SetCursor(blank);
     } else {
         SDL_ShowCursor(SDL_DISABLE);
+    }
+}
+
+// What a window class asks for beyond its procedure: nothing of it is kept.
+void ReportClassExtras(const WNDCLASSEXA& windowClass) {
+    if (windowClass.cbClsExtra != 0 || windowClass.cbWndExtra != 0) {
+        ReportUnsupported("window class extra bytes");
+    }
+    if (windowClass.hIcon != nullptr || windowClass.hIconSm != nullptr) {
+        ReportUnsupported("window class icons");
+    }
+    if (windowClass.hCursor != nullptr) {
+        ReportUnsupported("window class cursors");
+    }
+    if (windowClass.hbrBackground != nullptr) {
+        ReportUnsupported("window class background brushes (nothing is erased)");
+    }
+    if (windowClass.lpszMenuName != nullptr) {
+        ReportUnsupported("window class menus");
+    }
+}
+
+// Every window is a borderless popup covering the monitor (or --windowed's
+// window): what asks for anything else is not carried out.
+void ReportWindowExtras(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent,
+                        HMENU menu, LPVOID param) {
+    if (exStyle != 0) {
+        ReportUnsupported("extended window styles");
+    }
+    // The low word holds class-specific styles, which mean nothing to a plain class.
+    if ((style & 0xFFFF0000) != WS_POPUP) {
+        ReportUnsupported("window styles other than WS_POPUP");
+    }
+    if ((x != 0 && x != CW_USEDEFAULT) || (y != 0 && y != CW_USEDEFAULT) || width != CW_USEDEFAULT ||
+        height != CW_USEDEFAULT) {
+        ReportUnsupported("window position and size (the window covers the monitor)");
+    }
+    if (parent != nullptr) {
+        ReportUnsupported("child and owned windows");
+    }
+    if (menu != nullptr) {
+        ReportUnsupported("window menus");
+    }
+    if (param != nullptr) {
+        ReportUnsupported("window creation data (WM_CREATE gets no CREATESTRUCT)");
     }
 }
 
@@ -238,6 +286,7 @@ ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
         return 0;
     }
+    ReportClassExtras(*windowClass);
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     auto [it, inserted] = registry.classes.emplace(windowClass->lpszClassName, *windowClass);
@@ -247,9 +296,9 @@ ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
     return static_cast<ATOM>(0xC000 + registry.classes.size());
 }
 
-HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWORD /*style*/, int /*x*/,
-                     int /*y*/, int /*width*/, int /*height*/, HWND /*parent*/, HMENU /*menu*/,
-                     HINSTANCE /*instance*/, LPVOID /*param*/) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE /*instance*/, LPVOID param) {
+    ReportWindowExtras(exStyle, style, x, y, width, height, parent, menu, param);
     Registry& registry = TheRegistry();
     WNDPROC procedure = nullptr;
     {
@@ -291,7 +340,10 @@ HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWO
     return handle;
 }
 
-BOOL ShowWindow(HWND window, int /*command*/) {
+BOOL ShowWindow(HWND window, int command) {
+    if (command != SW_SHOW) {
+        ReportUnsupported("ShowWindow commands other than SW_SHOW (the window is shown)");
+    }
     WindowRecord* record = FindWindowRecord(window);
     if (record == nullptr) {
         return FALSE;
@@ -345,14 +397,29 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lP
         case WM_SETCURSOR:
             // The class cursor is none: the cursor stays as it is.
             return FALSE;
+        case WM_NULL:
+        case WM_CREATE:
+        case WM_DESTROY:
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_CHAR:
+        case WM_TIMER:
+            return 0;  // as on Windows
         default:
+            // Messages of the application's own (WM_USER and up) have no default.
+            if (message < WM_USER) {
+                ReportUnsupported("DefWindowProcA of system messages the stand-in does not send");
+            }
             return 0;
     }
 }
 
 // The program only ever asks for no cursor: over a window that would lose the
 // cursor on the desktop, so only the full-screen picture hides it.
-HCURSOR SetCursor(HCURSOR /*cursor*/) {
+HCURSOR SetCursor(HCURSOR cursor) {
+    if (cursor != nullptr) {
+        ReportUnsupported("SetCursor with a cursor (the cursor is only ever hidden)");
+    }
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         WindowRecord* record = FirstWindowOfThisThread();
         ApplyCursor(record == nullptr || record->fullScreen);

@@ -4,7 +4,7 @@
 
 #include "app/program_objects.h"
 #include "app/window_proc.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "tests/app/app_test_support.h"
 #include "tests/support/fake_direct_draw.h"
 

@@ -12,7 +12,7 @@
 #include "app/win_main.h"
 #include "image/picture_surface.h"
 #include "image/text_panel.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "tests/support/fake_direct3d.h"
 #include "tests/support/fake_direct_draw.h"
 #include "tests/support/intro_requests.h"

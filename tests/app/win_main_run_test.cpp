@@ -9,7 +9,7 @@
 #include "app/program_objects.h"
 #include "app/win_main.h"
 #include "music/music_thread.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "presentation/render_frame.h"
 #include "tests/app/app_test_support.h"
 

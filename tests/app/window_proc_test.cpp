@@ -7,7 +7,7 @@
 #include "image/text_pages.h"
 #include "image/text_panel.h"
 #include "music/music_thread.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "presentation/render_frame.h"
 #include "tests/support/fake_direct_draw.h"
 

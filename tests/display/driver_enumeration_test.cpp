@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/display_device.h"
-#include "platform/win32/module_table.h"
+#include "platform/win32/testing.h"
 #include "tests/support/fake_direct_draw.h"
 
 namespace {

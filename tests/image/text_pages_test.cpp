@@ -7,7 +7,7 @@
 #include <cstring>
 #include <random>
 
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/window_registry.h"
 #include "tests/support/fake_direct_draw.h"
 

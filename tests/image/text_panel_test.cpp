@@ -7,7 +7,7 @@
 
 #include "image/text_pages.h"
 #include "platform/win32/resource_table.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "tests/image/font_maker.h"
 #include "tests/support/fake_direct_draw.h"
 #include "tests/support/intro_requests.h"

@@ -1,7 +1,7 @@
 #include "tests/music/driver_test_support.h"
 
 #include "music/resource_reader.h"
-#include "platform/dsound/audio_backend.h"
+#include "platform/dsound/testing.h"
 
 extern "C" {
 int SL_Init(SAMPLOAD* loader);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "music/output_driver_state.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/mmsystem/testing.h"
 #include "tests/music/fake_direct_sound.h"
 
 // Thread-safe: the driver may program it from the music thread while the

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/dsound/testing.h"
+
 namespace {
 
 std::atomic<FakeDirectSound*> installed{nullptr};

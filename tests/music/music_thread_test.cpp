@@ -9,9 +9,9 @@
 
 #include "music/music_thread.h"
 #include "music/output_driver_state.h"
-#include "platform/dsound/audio_backend.h"
+#include "platform/dsound/testing.h"
 #include "platform/win32/resource_table.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "tests/music/driver_test_support.h"
 #include "tests/music/module_writer.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/dsound/audio_backend.h"
+#include "platform/dsound/testing.h"
 #include "tests/music/driver_test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "music/music_thread.h"
 #include "music/resource_reader.h"
-#include "platform/dsound/audio_backend.h"
+#include "platform/dsound/testing.h"
 #include "platform/win32/resource_table.h"
 #include "tests/music/driver_test_support.h"
 #include "tests/music/module_writer.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/mmsystem/mmsystem.h"
+#include "platform/mmsystem/testing.h"
 #include "presentation/frame_clock.h"
 
 namespace {

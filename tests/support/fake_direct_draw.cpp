@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ddraw/testing.h"
 #include "tests/support/fake_direct3d.h"
 
 namespace fake {

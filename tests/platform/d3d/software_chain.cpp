@@ -1,5 +1,7 @@
 #include "tests/platform/d3d/software_chain.h"
 
+#include "platform/ddraw/testing.h"
+
 namespace {
 
 template <class Interface>

@@ -6,6 +6,7 @@
 
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/presenter.h"
+#include "platform/ddraw/testing.h"
 #include "tests/support/intro_requests.h"
 
 namespace {

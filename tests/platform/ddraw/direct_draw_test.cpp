@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/testing.h"
 #include "tests/support/intro_requests.h"
 
 namespace {

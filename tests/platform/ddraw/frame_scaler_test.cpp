@@ -11,6 +11,8 @@
 #include <random>
 #include <vector>
 
+#include "platform/ddraw/testing.h"
+
 namespace {
 
 constexpr uint32_t UNTOUCHED = 0x12345678;

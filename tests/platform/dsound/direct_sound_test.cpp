@@ -10,6 +10,7 @@
 
 #include "platform/dsound/audio_backend.h"
 #include "platform/dsound/dsound.h"
+#include "platform/dsound/testing.h"
 
 namespace {
 

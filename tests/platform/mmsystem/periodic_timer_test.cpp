@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/mmsystem/mmsystem.h"
-#include "platform/mmsystem/timer_seam.h"
+#include "platform/mmsystem/testing.h"
 
 namespace {
 

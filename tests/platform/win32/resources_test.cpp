@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/win32/module_table.h"
 #include "platform/win32/resource_table.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/windows.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/mmsystem/mmsystem.h"
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/windows.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/win32/test_hooks.h"
+#include "platform/win32/testing.h"
 #include "platform/win32/windows.h"
 
 struct RecordedMessage {

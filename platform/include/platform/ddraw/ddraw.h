@@ -192,12 +192,3 @@ using LPDDENUMCALLBACKEXA = BOOL (*)(GUID* guid, LPSTR description, LPSTR driver
 HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer);
 // Enumerates one driver, the primary display driver, with a null GUID.
 HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags);
-
-// Test seams: point the creation entries at fakes; null restores the stand-in.
-using DirectDrawCreateFunction = HRESULT (*)(GUID*, IDirectDraw**, IUnknown*);
-using DirectDrawEnumerateExFunction = HRESULT (*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD);
-void SetDirectDrawCreateForTesting(DirectDrawCreateFunction function);
-void SetDirectDrawEnumerateForTesting(DirectDrawEnumerateExFunction function);
-// DirectDraw objects created after this call give their surfaces the 5-5-5
-// layout (true) or the screen's usual 5-6-5 layout (false, the default).
-void SetScreenFormat555ForTesting(bool rgb555);

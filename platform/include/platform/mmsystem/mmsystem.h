@@ -18,9 +18,6 @@ struct TIMECAPS {
 // Milliseconds since the program started (not since the machine started), so
 // that clock arithmetic in 32-bit floats keeps its precision. Any thread.
 DWORD timeGetTime();
-// Test seam: a fake millisecond source for timeGetTime; null restores the real one.
-using TimeSourceFunction = DWORD (*)();
-void SetTimeSourceForTesting(TimeSourceFunction source);
 
 using LPTIMECALLBACK = void (*)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1,
                                 DWORD_PTR reserved2);

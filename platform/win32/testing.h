@@ -1,6 +1,7 @@
 // Test seams of the Win32 stand-in: tests replace waiting, message boxes and
-// beeps, refuse threads, and make windows without a display. Null (or false)
-// restores the real behaviour.
+// beeps, refuse threads, make windows without a display and answer
+// GetProcAddress themselves. Null (or false) restores the real behaviour.
+// For tests only: the program never sees this header.
 #pragma once
 
 #include "platform/win32/windows.h"
@@ -20,3 +21,8 @@ void SetThreadStartFailureForTesting(bool fail);
 
 // Windows made while this is on have no SDL window and need no display.
 void SetHeadlessWindowsForTesting(bool headless);
+
+// Makes GetProcAddress answer `function` for (module, name); a null function
+// makes the entry absent. ClearProcAddressOverrides restores the real table.
+void SetProcAddressForTesting(const char* module, const char* name, FARPROC function);
+void ClearProcAddressOverrides();

@@ -159,8 +159,3 @@ HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
 // Only CLSID_DirectSound with IID_IDirectSound: an uninitialised object.
 HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId, LPVOID* object);
-
-// Test seam: a factory for the uninitialised DirectSound objects that both
-// entries above hand out; null restores the stand-in's own.
-using DirectSoundFactory = HRESULT (*)(LPDIRECTSOUND* directSound);
-void SetDirectSoundFactoryForTesting(DirectSoundFactory factory);
