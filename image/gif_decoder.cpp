@@ -49,22 +49,22 @@ struct GifImageDescriptor {
 // Reads the stream front to back and refuses to step past its end.
 class ByteCursor {
 public:
-    ByteCursor(const uint8_t* bytes, size_t count) : data(bytes), size(count) {}
-    bool Has(size_t count) const { return size - position >= count; }
-    uint8_t Byte() { return data[position++]; }
+    ByteCursor(const uint8_t* bytes, size_t count) : data_(bytes), size_(count) {}
+    bool Has(size_t count) const { return size_ - position_ >= count; }
+    uint8_t Byte() { return data_[position_++]; }
     int32_t Word() {
-        const int32_t value = data[position] | (data[position + 1] << 8);
-        position += 2;
+        const int32_t value = data_[position_] | (data_[position_ + 1] << 8);
+        position_ += 2;
         return value;
     }
-    const uint8_t* Here() const { return data + position; }
-    size_t Left() const { return size - position; }
-    void Skip(size_t count) { position += count; }
+    const uint8_t* Here() const { return data_ + position_; }
+    size_t Left() const { return size_ - position_; }
+    void Skip(size_t count) { position_ += count; }
 
 private:
-    const uint8_t* data;
-    size_t size;
-    size_t position = 0;
+    const uint8_t* data_;
+    size_t size_;
+    size_t position_ = 0;
 };
 
 bool ReadColourTable(ByteCursor& cursor, int32_t exponent, GifColourTable* table) {

@@ -18,9 +18,9 @@ constexpr int32_t MAX_WALK_LINKS = 4093;
 }  // namespace
 
 void LzwDecoder::Start(const uint8_t* data, size_t size, int32_t codeSize) {
-    stream = data;
-    streamSize = size;
-    streamPosition = 0;
+    stream_ = data;
+    streamSize_ = size;
+    streamPosition_ = 0;
     minCodeSize = codeSize;
     clearCode = 1 << minCodeSize;
     endCode = clearCode + 1;
@@ -50,18 +50,18 @@ uint8_t LzwDecoder::NextDataByte() {
     }
     // A stream cut short ends the data exactly as a zero-length block would;
     // a block cut short keeps the bytes that are there.
-    if (streamPosition >= streamSize) {
+    if (streamPosition_ >= streamSize_) {
         endOfData = true;
         return 0;
     }
-    size_t length = stream[streamPosition++];
-    length = std::min(length, streamSize - streamPosition);
+    size_t length = stream_[streamPosition_++];
+    length = std::min(length, streamSize_ - streamPosition_);
     if (length == 0) {
         endOfData = true;
         return 0;
     }
-    std::memcpy(blockBuffer, stream + streamPosition, length);
-    streamPosition += length;
+    std::memcpy(blockBuffer, stream_ + streamPosition_, length);
+    streamPosition_ += length;
     blockSize = static_cast<int32_t>(length);
     blockPosition = 1;
     return blockBuffer[0];

@@ -64,7 +64,7 @@ private:
     // Defines entry nextCode - 2 after code has been emitted.
     void DefineEntry(int32_t code);
 
-    const uint8_t* stream = nullptr;
-    size_t streamSize = 0;
-    size_t streamPosition = 0;
+    const uint8_t* stream_ = nullptr;
+    size_t streamSize_ = 0;
+    size_t streamPosition_ = 0;
 };

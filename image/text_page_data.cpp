@@ -6,7 +6,7 @@
 namespace {
 
 // VORLIX presents TRELK.
-constexpr TextPage introPage = {
+constexpr TextPage INTRO_PAGE = {
     "                    "
     "     * VORLIX *     "
     "  PROUDLY PRESENTS  "
@@ -27,7 +27,7 @@ constexpr TextPage introPage = {
 };
 
 // Who made it.
-constexpr TextPage creditsPage = {
+constexpr TextPage CREDITS_PAGE = {
     "                    "
     "    - CREDITS -     "
     "                    "
@@ -48,7 +48,7 @@ constexpr TextPage creditsPage = {
 };
 
 // Greetings and goodbye.
-constexpr TextPage farewellPage = {
+constexpr TextPage FAREWELL_PAGE = {
     "                    "
     "  GREETINGS GO OUT  "
     "  TO YOU WHO READ   "
@@ -70,4 +70,4 @@ constexpr TextPage farewellPage = {
 
 }  // namespace
 
-const TextPage* const pageTable[PAGE_COUNT] = {&introPage, &creditsPage, &farewellPage};
+const TextPage* const pageTable[PAGE_COUNT] = {&INTRO_PAGE, &CREDITS_PAGE, &FAREWELL_PAGE};

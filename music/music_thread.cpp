@@ -27,7 +27,7 @@ std::once_flag registration;
 // a loader registered twice would point at itself.
 void RegisterMusicLibraryParts() {
     std::call_once(registration, [] {
-        MikMod_RegisterDriver(&DirectSoundDriver);
+        MikMod_RegisterDriver(&directSoundDriver);
         MikMod_RegisterDriver(&drv_nos);
         MikMod_RegisterLoader(&load_s3m);
         MikMod_RegisterLoader(&load_mod);

@@ -15,7 +15,7 @@ constexpr uint32_t START_FREQUENCY = 10000;
 constexpr uint8_t EVEN_VOICE_PANNING = 255;
 constexpr uint8_t ODD_VOICE_PANNING = 0;
 
-const WAVEFORMATEX PRIMARY_FORMAT{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+constexpr WAVEFORMATEX PRIMARY_FORMAT{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
 
 template <typename Interface>
 void ReleaseInterface(Interface*& object) {
@@ -131,7 +131,7 @@ ULONG VoiceGetPanning(UBYTE voice) { return voice < MAX_VOICES ? outputDriver.vo
 
 }  // namespace
 
-MDRIVER DirectSoundDriver = {
+MDRIVER directSoundDriver = {
     .next = nullptr,
     .Name = "DirectSound",
     .Version = "DirectSound sample-buffer driver 1.0",

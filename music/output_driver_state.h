@@ -80,7 +80,7 @@ extern OutputDriverState outputDriver;
 extern std::atomic<bool> outputDriverStopping;
 
 // The record registered with the library, name "DirectSound".
-extern MDRIVER DirectSoundDriver;
+extern MDRIVER directSoundDriver;
 
 // ---- Sample storage (sample_store.cpp) -------------------------------------
 SWORD SampleLoad(SAMPLOAD* loader, int type);

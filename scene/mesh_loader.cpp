@@ -64,7 +64,7 @@ int MeshLoader::LoadMeshResource(uint16_t resourceId, Scene& scene) {
 
     headerCursor = CursorAt(resourceData, resourceSize);
     walkCursor = CursorAt(resourceData, resourceSize);
-    currentObject = -1;
+    currentObject_ = -1;
     if (!ReadChunkHeader(headerCursor) || headerCursor.id != CHUNK_MAIN) {
         return MESH_NOT_3DS;
     }
@@ -108,25 +108,25 @@ int MeshLoader::HandleChunk(ChunkCursor& cursor, Scene& scene) {
         case CHUNK_TRIANGLE_MESH: {
             const int32_t count = scene.AddObject();
             if (count == SCENE_FULL) {
-                currentObject = -1;
+                currentObject_ = -1;
                 SkipChunk(cursor);  // no slot left: its lists go with it
             } else {
-                currentObject = count - 1;
+                currentObject_ = count - 1;
             }
             return MESH_LOADED;
         }
         case CHUNK_VERTEX_LIST:
-            if (currentObject < 0) {
+            if (currentObject_ < 0) {
                 SkipChunk(cursor);
                 return MESH_LOADED;
             }
-            return ReadVertices(cursor, scene.objects[currentObject]);
+            return ReadVertices(cursor, scene.objects[currentObject_]);
         case CHUNK_FACE_LIST:
-            if (currentObject < 0) {
+            if (currentObject_ < 0) {
                 SkipChunk(cursor);
                 return MESH_LOADED;
             }
-            return ReadFaces(cursor, scene.objects[currentObject]);
+            return ReadFaces(cursor, scene.objects[currentObject_]);
         case CHUNK_LIGHT:
             if (scene.lightCount < 0 || scene.lightCount >= MAX_SCENE_LIGHTS) {
                 SkipChunk(cursor);  // no slot left

@@ -76,5 +76,5 @@ class MeshLoader {
 
     // Index of the object the last triangle-mesh chunk of this walk added, or
     // -1: vertex and face lists outside a mesh have nowhere to go.
-    int32_t currentObject = -1;
+    int32_t currentObject_ = -1;
 };

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format clang-tidy
   libsdl2-dev libmikmod-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
   libwayland-dev libpixman-1-dev libswscale-dev

@@ -31,7 +31,7 @@ bool SetUpOnce() {
     RegisterMusicLibraryParts();
     md_device = 0;
     md_mode = DMODE_16BITS | DMODE_STEREO;
-    return MikMod_Init("") == 0 && md_driver == &DirectSoundDriver;
+    return MikMod_Init("") == 0 && md_driver == &directSoundDriver;
 }
 
 }  // namespace

@@ -98,20 +98,20 @@ struct Setup {
 
 // What one triangle interpolates: depth and/or colour.
 struct DepthAndColour {
-    static constexpr bool kDepth = true;
-    static constexpr bool kColour = true;
+    static constexpr bool DEPTH = true;
+    static constexpr bool COLOUR = true;
 };
 struct DepthOnly {
-    static constexpr bool kDepth = true;
-    static constexpr bool kColour = false;
+    static constexpr bool DEPTH = true;
+    static constexpr bool COLOUR = false;
 };
 struct ColourOnly {
-    static constexpr bool kDepth = false;
-    static constexpr bool kColour = true;
+    static constexpr bool DEPTH = false;
+    static constexpr bool COLOUR = true;
 };
 struct NeitherDepthNorColour {
-    static constexpr bool kDepth = false;
-    static constexpr bool kColour = false;
+    static constexpr bool DEPTH = false;
+    static constexpr bool COLOUR = false;
 };
 
 Edge MakeEdge(int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t px, int64_t py) {
@@ -205,26 +205,26 @@ void Fill(const RasterTarget& target, const Setup& s) {
         uint16_t* colourRow = target.colour + static_cast<ptrdiff_t>(y) * target.pitch + xFirst;
         uint16_t* depthRow = nullptr;
         int32_t depth = 0, depthStep = 0;
-        if constexpr (Interpolants::kDepth) {
+        if constexpr (Interpolants::DEPTH) {
             zRamp.StartRow(fx, fy, count, depth, depthStep);
             depthRow = target.depth + static_cast<ptrdiff_t>(y) * target.pitch + xFirst;
         }
         int32_t red = 0, green = 0, blue = 0, redStep = 0, greenStep = 0, blueStep = 0;
-        if constexpr (Interpolants::kColour) {
+        if constexpr (Interpolants::COLOUR) {
             rRamp.StartRow(fx, fy, count, red, redStep);
             gRamp.StartRow(fx, fy, count, green, greenStep);
             bRamp.StartRow(fx, fy, count, blue, blueStep);
         }
         for (int k = 0; k <= count; ++k) {
             uint16_t pixel = s.flatColour;
-            if constexpr (Interpolants::kColour) {
+            if constexpr (Interpolants::COLOUR) {
                 pixel = Packing::Pack(target.layout, static_cast<uint32_t>(red), static_cast<uint32_t>(green),
                                       static_cast<uint32_t>(blue));
                 red += redStep;
                 green += greenStep;
                 blue += blueStep;
             }
-            if constexpr (Interpolants::kDepth) {
+            if constexpr (Interpolants::DEPTH) {
                 // Selects instead of a branch: passing and failing interleave unpredictably.
                 const auto value = static_cast<uint16_t>(depth >> 15);
                 // Unsigned: the step after the row's last pixel may leave the range.

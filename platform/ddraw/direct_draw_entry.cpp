@@ -67,9 +67,9 @@ HRESULT CreateStandIn(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) {
 }
 
 HRESULT EnumerateStandIn(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
-    constexpr DWORD known = DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
-                            DDENUM_NONDISPLAYDEVICES;
-    if (callback == nullptr || (flags & ~known) != 0) {
+    constexpr DWORD KNOWN_FLAGS =
+        DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
+    if (callback == nullptr || (flags & ~KNOWN_FLAGS) != 0) {
         return DDERR_INVALIDPARAMS;
     }
     char description[] = "Primary Display Driver";

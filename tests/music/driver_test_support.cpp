@@ -76,14 +76,14 @@ void DriverTest::SetUp() {
     md_player = nullptr;
     // No primary buffer, so that sound.buffers holds only what the samples made.
     sound.cooperativeResult = DSERR_INVALIDPARAM;
-    ASSERT_EQ(DirectSoundDriver.Init(), 0);
+    ASSERT_EQ(directSoundDriver.Init(), 0);
 }
 
 void DriverTest::TearDown() {
     for (int i = 0; i < MAX_SAMPLE_SLOTS; ++i) {
         SampleUnload(static_cast<SWORD>(i));
     }
-    DirectSoundDriver.Exit();
+    directSoundDriver.Exit();
     SetMultimediaTimerForTesting(nullptr);
     InstallFakeDirectSound(nullptr);
     SelectAudioBackendForTesting(AudioBackendKind::Sdl);

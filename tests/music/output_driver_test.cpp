@@ -23,37 +23,37 @@ protected:
 };
 
 TEST_F(DriverLifecycle, RecordIsNamedDirectSoundWithThirtyTwoHardwareVoices) {
-    EXPECT_STREQ(DirectSoundDriver.Name, "DirectSound");
-    ASSERT_NE(DirectSoundDriver.Version, nullptr);
-    EXPECT_GT(std::strlen(DirectSoundDriver.Version), 0u);
-    EXPECT_EQ(DirectSoundDriver.HardVoiceLimit, 32);
-    EXPECT_EQ(DirectSoundDriver.SoftVoiceLimit, 0);
-    EXPECT_EQ(DirectSoundDriver.FreeSampleSpace(MD_HARDWARE), 0u);
+    EXPECT_STREQ(directSoundDriver.Name, "DirectSound");
+    ASSERT_NE(directSoundDriver.Version, nullptr);
+    EXPECT_GT(std::strlen(directSoundDriver.Version), 0u);
+    EXPECT_EQ(directSoundDriver.HardVoiceLimit, 32);
+    EXPECT_EQ(directSoundDriver.SoftVoiceLimit, 0);
+    EXPECT_EQ(directSoundDriver.FreeSampleSpace(MD_HARDWARE), 0u);
     // Every operation the library calls without checking is there.
-    EXPECT_NE(DirectSoundDriver.VoiceStop, nullptr);
-    EXPECT_NE(DirectSoundDriver.VoiceStopped, nullptr);
-    EXPECT_NE(DirectSoundDriver.SetNumVoices, nullptr);
-    EXPECT_NE(DirectSoundDriver.RealSampleLength, nullptr);
-    EXPECT_NE(DirectSoundDriver.VoiceGetVolume, nullptr);
+    EXPECT_NE(directSoundDriver.VoiceStop, nullptr);
+    EXPECT_NE(directSoundDriver.VoiceStopped, nullptr);
+    EXPECT_NE(directSoundDriver.SetNumVoices, nullptr);
+    EXPECT_NE(directSoundDriver.RealSampleLength, nullptr);
+    EXPECT_NE(directSoundDriver.VoiceGetVolume, nullptr);
 }
 
 TEST_F(DriverLifecycle, IsPresentCreatesAndReleasesAnInitialisedObject) {
-    EXPECT_TRUE(DirectSoundDriver.IsPresent());
+    EXPECT_TRUE(directSoundDriver.IsPresent());
     EXPECT_EQ(sound.initializeCalls, 1);
     EXPECT_EQ(sound.references, 1) << "released again";
     sound.initializeResult = DSERR_NODRIVER;
-    EXPECT_FALSE(DirectSoundDriver.IsPresent());
+    EXPECT_FALSE(directSoundDriver.IsPresent());
     EXPECT_EQ(sound.references, 1);
 }
 
 TEST_F(DriverLifecycle, IsPresentFailsWithoutASoundDevice) {
     InstallFakeDirectSound(nullptr);
-    EXPECT_FALSE(DirectSoundDriver.IsPresent());
+    EXPECT_FALSE(directSoundDriver.IsPresent());
 }
 
 TEST_F(DriverLifecycle, InitSetsUpAPlayingPrimaryBufferAndClearsSoftwareMixing) {
     md_mode = 0x010F;
-    ASSERT_EQ(DirectSoundDriver.Init(), 0);
+    ASSERT_EQ(directSoundDriver.Init(), 0);
     EXPECT_EQ(md_mode & (DMODE_SOFT_MUSIC | DMODE_SOFT_SNDFX), 0);
     EXPECT_EQ(md_mode & (DMODE_16BITS | DMODE_STEREO), DMODE_16BITS | DMODE_STEREO);
     EXPECT_EQ(outputDriver.directSound, &sound);
@@ -66,7 +66,7 @@ TEST_F(DriverLifecycle, InitSetsUpAPlayingPrimaryBufferAndClearsSoftwareMixing) 
     EXPECT_EQ(primary->CallText(), "SetFormat:2x44100 Play:1");
     EXPECT_EQ(outputDriver.VolumeTable[64], -1000);
     EXPECT_EQ(outputDriver.PanTable[128], 0);
-    DirectSoundDriver.Exit();
+    directSoundDriver.Exit();
     EXPECT_EQ(primary->CallText(), "SetFormat:2x44100 Play:1 Stop Release");
     EXPECT_EQ(outputDriver.directSound, nullptr);
     EXPECT_EQ(outputDriver.primaryBuffer, nullptr);
@@ -75,26 +75,26 @@ TEST_F(DriverLifecycle, InitSetsUpAPlayingPrimaryBufferAndClearsSoftwareMixing) 
 
 TEST_F(DriverLifecycle, FailedInitializeStillSucceedsWithoutAPrimaryBuffer) {
     sound.initializeResult = DSERR_NODRIVER;
-    ASSERT_EQ(DirectSoundDriver.Init(), 0);
+    ASSERT_EQ(directSoundDriver.Init(), 0);
     EXPECT_TRUE(sound.buffers.empty());
     EXPECT_EQ(outputDriver.primaryBuffer, nullptr);
-    DirectSoundDriver.Exit();
+    directSoundDriver.Exit();
     EXPECT_EQ(sound.references, 1);
 }
 
 TEST_F(DriverLifecycle, RefusedCooperativeLevelLeavesNoPrimaryBuffer) {
     sound.cooperativeResult = DSERR_INVALIDPARAM;
-    ASSERT_EQ(DirectSoundDriver.Init(), 0);
+    ASSERT_EQ(directSoundDriver.Init(), 0);
     EXPECT_EQ(outputDriver.primaryBuffer, nullptr);
-    DirectSoundDriver.Exit();
+    directSoundDriver.Exit();
 }
 
 TEST_F(DriverLifecycle, InitFailsWhenTheDirectSoundObjectCannotBeMade) {
     InstallFakeDirectSound(nullptr);
     SetDirectSoundFactoryForTesting([](LPDIRECTSOUND*) { return static_cast<HRESULT>(E_OUTOFMEMORY); });
-    EXPECT_NE(DirectSoundDriver.Init(), 0);
+    EXPECT_NE(directSoundDriver.Init(), 0);
     EXPECT_EQ(outputDriver.directSound, nullptr);
-    DirectSoundDriver.Exit();  // the library calls it after a failed Init
+    directSoundDriver.Exit();  // the library calls it after a failed Init
     SetDirectSoundFactoryForTesting(nullptr);
 }
 
@@ -102,9 +102,9 @@ TEST_F(DriverLifecycle, VoiceGettersReportTheLibrarysRanges) {
     VoiceSetVolume(3, 192);
     VoiceSetPanning(3, 77);
     VoiceSetFrequency(3, 8363);
-    EXPECT_EQ(DirectSoundDriver.VoiceGetVolume(3), 192);
-    EXPECT_EQ(DirectSoundDriver.VoiceGetPanning(3), 77u);
-    EXPECT_EQ(DirectSoundDriver.VoiceGetFrequency(3), 8363u);
+    EXPECT_EQ(directSoundDriver.VoiceGetVolume(3), 192);
+    EXPECT_EQ(directSoundDriver.VoiceGetPanning(3), 77u);
+    EXPECT_EQ(directSoundDriver.VoiceGetFrequency(3), 8363u);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ protected:
         RegisterMusicLibraryParts();
         md_device = 0;
         ASSERT_EQ(MikMod_Init(""), 0);
-        ASSERT_EQ(md_driver, &DirectSoundDriver);
+        ASSERT_EQ(md_driver, &directSoundDriver);
     }
     void TearDown() override {
         MikMod_Exit();

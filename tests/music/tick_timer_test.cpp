@@ -22,10 +22,10 @@ protected:
         tempoAfterFirstTick = 0;
         md_player = CountingPlayer;
         md_bpm = 125;
-        ASSERT_EQ(DirectSoundDriver.PlayStart(), 0);
+        ASSERT_EQ(directSoundDriver.PlayStart(), 0);
     }
     void TearDown() override {
-        DirectSoundDriver.PlayStop();
+        directSoundDriver.PlayStop();
         DriverTest::TearDown();
     }
     // Fires the live timer once; true when a driver event ran.
@@ -105,7 +105,7 @@ TEST_F(TimerScheme, AfterPlayStopALateEventTouchesNothing) {
     for (int i = 0; i < 10; ++i) {
         FireOnce();
     }
-    DirectSoundDriver.PlayStop();
+    directSoundDriver.PlayStop();
     EXPECT_EQ(timer.LiveId(), 0u) << "the timer is killed";
     float accumulator = outputDriver.timer.accumulator;
     int ticks = playerTicks;
@@ -138,7 +138,7 @@ TEST_F(TimerScheme, PlayStopSilencesVoicesAndReleasesDuplicates) {
     StartVoice(0, handle, 100);
     StartVoice(1, handle, 100);
     auto* duplicate = static_cast<FakeSoundBuffer*>(outputDriver.voices[1].buffer);
-    DirectSoundDriver.PlayStop();
+    directSoundDriver.PlayStop();
     EXPECT_FALSE(software->playing);
     EXPECT_FALSE(duplicate->playing);
     EXPECT_EQ(duplicate->references, 0);
