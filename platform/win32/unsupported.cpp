@@ -1,24 +1,22 @@
 #include "platform/win32/unsupported.h"
 
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#ifndef TRELK_SOURCE_ROOT
+#define TRELK_SOURCE_ROOT ""
+#endif
 
 namespace {
 
-// The path from platform/ on, the same in every build tree.
+// The path from the top of the tree, the same in every checkout.
 const char* ShortPath(const char* file) {
-    const char* shown = file;
-    for (const char* at = std::strstr(file, "platform/"); at != nullptr;
-         at = std::strstr(at + 1, "platform/")) {
-        if (at == file || at[-1] == '/') {
-            shown = at;
-        }
-    }
-    return shown;
+    constexpr std::string_view ROOT = TRELK_SOURCE_ROOT;
+    return std::string_view(file).starts_with(ROOT) ? file + ROOT.size() : file;
 }
 
 }  // namespace
