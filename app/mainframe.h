@@ -11,7 +11,7 @@
 constexpr int MAINFRAME_TEXT_SIZE = 22;
 
 class Mainframe {
-public:
+  public:
     Mainframe();
     ~Mainframe();
     Mainframe(const Mainframe&) = delete;

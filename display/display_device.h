@@ -18,7 +18,7 @@ struct DriverRecord {
 };
 
 class ViewportHolder {
-public:
+  public:
     ViewportHolder() = default;
     ~ViewportHolder();
     ViewportHolder(const ViewportHolder&) = delete;
@@ -36,7 +36,7 @@ public:
 int EnumerateDrivers(DriverRecord* table, uint8_t* count, uint8_t* chosen);
 
 class DisplayDevice {
-public:
+  public:
     DisplayDevice();
     ~DisplayDevice();
     DisplayDevice(const DisplayDevice&) = delete;

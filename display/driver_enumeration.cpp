@@ -12,8 +12,8 @@ namespace {
 DriverRecord stagedDrivers[MAX_DRIVERS];
 uint8_t stagedCount = 0;
 
-constexpr DWORD ENUMERATE_ALL = DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
-                                DDENUM_NONDISPLAYDEVICES;
+constexpr DWORD ENUMERATE_ALL =
+    DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
 
 BOOL EnumerationCallback(GUID* guid, LPSTR description, LPSTR /*driverName*/, LPVOID /*context*/,
                          HMONITOR /*monitor*/) {

@@ -84,8 +84,9 @@ void LogPixelFormat(const PixelFormatInfo& format) {
     std::snprintf(line, sizeof line, "redbit:%d  greenbit:%d  bluebit %d", format.redBits, format.greenBits,
                   format.blueBits);
     DebugLog(line);
-    std::snprintf(line, sizeof line, "reddiv:%.2f  greendiv:%.2f  bluediv %.2f", static_cast<double>(format.redDiv),
-                  static_cast<double>(format.greenDiv), static_cast<double>(format.blueDiv));
+    std::snprintf(line, sizeof line, "reddiv:%.2f  greendiv:%.2f  bluediv %.2f",
+                  static_cast<double>(format.redDiv), static_cast<double>(format.greenDiv),
+                  static_cast<double>(format.blueDiv));
     DebugLog(line);
     const uint16_t r = PackChannel(0, format.redDiv, format.redShift);
     const uint16_t g = PackChannel(0, format.greenDiv, format.greenShift);

@@ -30,9 +30,10 @@ int FindKeyIndex(const uint8_t* palette) {
 void CutIntoCells(const uint8_t* strip) {
     for (int g = 0; g < FONT_CELL_COUNT; ++g) {
         for (int r = 0; r < FONT_CELL_HEIGHT; ++r) {
-            std::memcpy(&fontStrip.glyphs[static_cast<size_t>(g * FONT_CELL_HEIGHT + r) * FONT_CELL_WIDTH],
-                        &strip[static_cast<size_t>(r) * FONT_STRIP_WIDTH + static_cast<size_t>(g) * FONT_CELL_WIDTH],
-                        FONT_CELL_WIDTH);
+            std::memcpy(
+                &fontStrip.glyphs[static_cast<size_t>(g * FONT_CELL_HEIGHT + r) * FONT_CELL_WIDTH],
+                &strip[static_cast<size_t>(r) * FONT_STRIP_WIDTH + static_cast<size_t>(g) * FONT_CELL_WIDTH],
+                FONT_CELL_WIDTH);
         }
     }
 }

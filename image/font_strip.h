@@ -12,9 +12,9 @@ constexpr int FONT_CELL_HEIGHT = 13;
 constexpr int FONT_STRIP_WIDTH = FONT_CELL_COUNT * FONT_CELL_WIDTH;  // 784
 constexpr size_t FONT_PALETTE_OFFSET = 18;
 constexpr size_t FONT_PALETTE_SIZE = 768;
-constexpr size_t FONT_PIXELS_OFFSET = FONT_PALETTE_OFFSET + FONT_PALETTE_SIZE;  // 786
+constexpr size_t FONT_PIXELS_OFFSET = FONT_PALETTE_OFFSET + FONT_PALETTE_SIZE;                 // 786
 constexpr size_t FONT_GLYPHS_SIZE = static_cast<size_t>(FONT_STRIP_WIDTH) * FONT_CELL_HEIGHT;  // 10192
-constexpr size_t FONT_BYTES_READ = FONT_PIXELS_OFFSET + FONT_GLYPHS_SIZE;  // 10978
+constexpr size_t FONT_BYTES_READ = FONT_PIXELS_OFFSET + FONT_GLYPHS_SIZE;                      // 10978
 // The palette entry of every cell's background (white) and of blank cells.
 constexpr uint8_t BLANK_INDEX = 255;
 

@@ -48,7 +48,7 @@ struct GifImageDescriptor {
 
 // Reads the stream front to back and refuses to step past its end.
 class ByteCursor {
-public:
+  public:
     ByteCursor(const uint8_t* bytes, size_t count) : data_(bytes), size_(count) {}
     bool Has(size_t count) const { return size_ - position_ >= count; }
     uint8_t Byte() { return data_[position_++]; }
@@ -61,7 +61,7 @@ public:
     size_t Left() const { return size_ - position_; }
     void Skip(size_t count) { position_ += count; }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t position_ = 0;

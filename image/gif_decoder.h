@@ -12,12 +12,12 @@ constexpr int32_t GIF_MAX_DIMENSION = 16384;
 constexpr int64_t GIF_MAX_PIXELS = 4096 * 4096;
 
 struct GifImage {
-    int32_t bitsPerPixel;      // always 8: one byte per pixel
-    int32_t width;             // the image descriptor's, not the screen's
+    int32_t bitsPerPixel;  // always 8: one byte per pixel
+    int32_t width;         // the image descriptor's, not the screen's
     int32_t height;
-    int32_t colourCount;       // entries of the chosen colour table, 0 without one
-    uint8_t palette[256][3];   // red, green, blue; entries past colourCount are 0
-    uint8_t* pixels;           // width x height indices, row-major, top row first
+    int32_t colourCount;      // entries of the chosen colour table, 0 without one
+    uint8_t palette[256][3];  // red, green, blue; entries past colourCount are 0
+    uint8_t* pixels;          // width x height indices, row-major, top row first
 };
 
 // Decodes the first image of the size bytes at data; never reads past them.

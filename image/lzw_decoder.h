@@ -17,7 +17,7 @@ constexpr int32_t LZW_MIN_CODE_SIZE_LOW = 1;
 constexpr int32_t LZW_MIN_CODE_SIZE_HIGH = 11;
 
 class LzwDecoder {
-public:
+  public:
     // data/size: the stream from the first length byte of the image data on;
     // nothing at or past data + size is read. minCodeSize must lie within
     // LZW_MIN_CODE_SIZE_LOW..LZW_MIN_CODE_SIZE_HIGH.
@@ -56,7 +56,7 @@ public:
     uint8_t suffix[LZW_TABLE_SIZE] = {};
     int32_t prefix[LZW_TABLE_SIZE] = {};
 
-private:
+  private:
     void ResetTables();
     // Pushes the string of code (or, for the entry being defined, of the
     // previous code plus its first pixel); false on a defect.

@@ -26,7 +26,8 @@ void ConvertPicturePixels(const GifImage& image, uint8_t* destination, int32_t p
 
 namespace {
 
-HRESULT CreateOffscreenSurface(IDirectDraw4* directDraw, DWORD width, DWORD height, IDirectDrawSurface4** surface) {
+HRESULT CreateOffscreenSurface(IDirectDraw4* directDraw, DWORD width, DWORD height,
+                               IDirectDrawSurface4** surface) {
     DDSURFACEDESC2 desc;
     std::memset(&desc, 0, sizeof desc);
     desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
@@ -55,7 +56,8 @@ bool FillSurface(IDirectDrawSurface4* surface, const GifImage& image, const Pixe
 
 }  // namespace
 
-int CreatePictureSurface(DisplayDevice& display, IDirectDrawSurface4** surface, const char* name, RECT* rect) {
+int CreatePictureSurface(DisplayDevice& display, IDirectDrawSurface4** surface, const char* name,
+                         RECT* rect) {
     GifImage* image = DecodeGifResource(name);
     if (image == nullptr) {
         return 0;

@@ -29,4 +29,5 @@ int CreatePictureSurface(DisplayDevice& display, IDirectDrawSurface4** surface, 
 // Writes the image's pixels, packed for format, row by row pitch bytes apart
 // from destination (pitch >= 2 * width). Indices past the colour table come
 // out black, their palette entries being 0.
-void ConvertPicturePixels(const GifImage& image, uint8_t* destination, int32_t pitch, const PixelFormatInfo& format);
+void ConvertPicturePixels(const GifImage& image, uint8_t* destination, int32_t pitch,
+                          const PixelFormatInfo& format);

@@ -23,8 +23,7 @@ constexpr TextPage INTRO_PAGE = {
     "                    "
     " PRESS ESC TO LEAVE "
     "    AT ANY TIME     "
-    "                    "
-};
+    "                    "};
 
 // Who made it.
 constexpr TextPage CREDITS_PAGE = {
@@ -44,8 +43,7 @@ constexpr TextPage CREDITS_PAGE = {
     "  ALL MADE BY HAND  "
     "  (NO PIXELS WERE   "
     "      HARMED!)      "
-    "                    "
-};
+    "                    "};
 
 // Greetings and goodbye.
 constexpr TextPage FAREWELL_PAGE = {
@@ -65,8 +63,7 @@ constexpr TextPage FAREWELL_PAGE = {
     "   SEE YOU SOON!    "
     "                    "
     "     - VORLIX -     "
-    "                    "
-};
+    "                    "};
 
 }  // namespace
 

@@ -24,12 +24,12 @@ struct SAMPLOAD {
 };
 
 extern "C" {
-extern UWORD md_bpm;            // driver tempo, beats per minute
-extern UBYTE md_numchn;         // voices in use
-extern UBYTE md_sngchn;         // song voices
-extern UBYTE md_hardchn;        // hardware voices
+extern UWORD md_bpm;               // driver tempo, beats per minute
+extern UBYTE md_numchn;            // voices in use
+extern UBYTE md_sngchn;            // song voices
+extern UBYTE md_hardchn;           // hardware voices
 extern MikMod_player_t md_player;  // the player callback, one tick per call
-extern MODULE* pf;              // the module being played
+extern MODULE* pf;                 // the module being played
 
 // Reads `length` samples at the reader into `buffer` in the loader's output
 // format. Returns 0 on success, 1 with MikMod_errno set.

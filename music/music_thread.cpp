@@ -62,7 +62,7 @@ DWORD MusicThreadMain(LPVOID params) {
     const MusicParams& music = *static_cast<const MusicParams*>(params);
     md_mixfreq = MIX_FREQUENCY;
     md_mode = MODE_16BIT_STEREO;
-    md_device = 0;                // the first driver that is present
+    md_device = 0;  // the first driver that is present
     // This library version has no DMA buffer-size setting.
     RegisterMusicLibraryParts();
     MikMod_InitThreads();
@@ -87,7 +87,8 @@ DWORD MusicThreadMain(LPVOID params) {
     ExitThread(0);
 }
 
-int StartMusic(int extendedSpeed, uint32_t moduleSize, const char* resourceName, std::atomic<int32_t>* control) {
+int StartMusic(int extendedSpeed, uint32_t moduleSize, const char* resourceName,
+               std::atomic<int32_t>* control) {
     musicParams.resourceName = resourceName;
     musicParams.moduleSize = moduleSize;
     musicParams.extendedSpeed = extendedSpeed;

@@ -27,7 +27,8 @@ struct MusicParams {
 // `resourceName` of `moduleSize` bytes. Returns 1 when the thread runs, 0
 // (after a warning box) when it could not be made. The parameters live in
 // static storage: call once.
-int StartMusic(int extendedSpeed, uint32_t moduleSize, const char* resourceName, std::atomic<int32_t>* control);
+int StartMusic(int extendedSpeed, uint32_t moduleSize, const char* resourceName,
+               std::atomic<int32_t>* control);
 
 // The thread entry; `params` points to a MusicParams. Always 0.
 DWORD MusicThreadMain(LPVOID params);

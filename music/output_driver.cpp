@@ -62,7 +62,8 @@ int Init() {
         return 1;
     }
     void* created = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound, &created)) ||
+    if (FAILED(
+            CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound, &created)) ||
         created == nullptr) {
         MikMod_errno = MMERR_OPENING_AUDIO;
         return 1;

@@ -53,10 +53,10 @@ struct SoundVoice {
 
 struct TickTimer {
     UINT timerId;
-    UINT resolution;     // ms
-    float wholePeriod;   // ms
-    float exactPeriod;   // ms
-    float accumulator;   // ms, never reset
+    UINT resolution;    // ms
+    float wholePeriod;  // ms
+    float exactPeriod;  // ms
+    float accumulator;  // ms, never reset
     uint32_t eventCounter;
     uint16_t cachedTempo;  // beats per minute
 };
@@ -100,7 +100,8 @@ void FillBuffer(IDirectSoundBuffer* buffer, const void* data, DWORD bytes);
 void VoiceSetVolume(UBYTE voice, UWORD volume);
 void VoiceSetFrequency(UBYTE voice, ULONG frequency);
 void VoiceSetPanning(UBYTE voice, ULONG panning);
-void VoicePlay(UBYTE voice, SWORD handle, ULONG start, ULONG size, ULONG loopStart, ULONG loopEnd, UWORD flags);
+void VoicePlay(UBYTE voice, SWORD handle, ULONG start, ULONG size, ULONG loopStart, ULONG loopEnd,
+               UWORD flags);
 void VoiceStop(UBYTE voice);
 BOOL VoiceStopped(UBYTE voice);
 // The player-tick work on the voices after md_player ran.

@@ -102,7 +102,8 @@ void DriverEvent() {
 // Timer thread, every wholePeriod ms. Works under the library's lock; after
 // PlayStop (which holds that lock when it marks the driver stopping) or for a
 // timer that has since been replaced, it returns without touching anything.
-void TimerProc(UINT timerId, UINT /*message*/, DWORD_PTR /*user*/, DWORD_PTR /*reserved1*/, DWORD_PTR /*reserved2*/) {
+void TimerProc(UINT timerId, UINT /*message*/, DWORD_PTR /*user*/, DWORD_PTR /*reserved1*/,
+               DWORD_PTR /*reserved2*/) {
     MikMod_Lock();
     TickTimer& timer = outputDriver.timer;
     if (!outputDriverStopping.load() && timerId == timer.timerId) {

@@ -29,7 +29,8 @@ bool IsPlaying(IDirectSoundBuffer* buffer) {
 bool TakeCopy(SoundVoice& voice, IDirectSoundBuffer* source) {
     if (IsPlaying(source)) {
         IDirectSoundBuffer* duplicate = nullptr;
-        if (FAILED(outputDriver.directSound->DuplicateSoundBuffer(source, &duplicate)) || duplicate == nullptr) {
+        if (FAILED(outputDriver.directSound->DuplicateSoundBuffer(source, &duplicate)) ||
+            duplicate == nullptr) {
             return false;
         }
         voice.buffer = duplicate;
@@ -103,7 +104,8 @@ void VoiceSetVolume(UBYTE voice, UWORD volume) {
 // Hz, clamped to what a sound buffer plays.
 void VoiceSetFrequency(UBYTE voice, ULONG frequency) {
     if (voice < MAX_VOICES) {
-        ULONG clamped = frequency < FREQUENCY_MIN ? FREQUENCY_MIN : (frequency > FREQUENCY_MAX ? FREQUENCY_MAX : frequency);
+        ULONG clamped = frequency < FREQUENCY_MIN ? FREQUENCY_MIN
+                                                  : (frequency > FREQUENCY_MAX ? FREQUENCY_MAX : frequency);
         outputDriver.voices[voice].frequency = clamped;
     }
 }
@@ -111,13 +113,15 @@ void VoiceSetFrequency(UBYTE voice, ULONG frequency) {
 // 0 left .. 255 right; surround plays from the centre.
 void VoiceSetPanning(UBYTE voice, ULONG panning) {
     if (voice < MAX_VOICES) {
-        uint8_t value = panning == PAN_SURROUND_VALUE ? PAN_CENTRE : static_cast<uint8_t>(panning > 255 ? 255 : panning);
+        uint8_t value =
+            panning == PAN_SURROUND_VALUE ? PAN_CENTRE : static_cast<uint8_t>(panning > 255 ? 255 : panning);
         outputDriver.voices[voice].panning = value;
     }
 }
 
 // Positions in samples. The start is carried out at the next update.
-void VoicePlay(UBYTE voice, SWORD handle, ULONG start, ULONG size, ULONG loopStart, ULONG loopEnd, UWORD flags) {
+void VoicePlay(UBYTE voice, SWORD handle, ULONG start, ULONG size, ULONG loopStart, ULONG loopEnd,
+               UWORD flags) {
     if (voice >= MAX_VOICES || start >= size) {
         return;
     }

@@ -15,7 +15,7 @@
 namespace {
 
 class Frame {
-public:
+  public:
     Frame() {
         chain.Create(640, 480);
         chain.SetIntroTransforms();
@@ -70,7 +70,7 @@ public:
         benchmark::DoNotOptimize(frame.data());
     }
 
-private:
+  private:
     IDirectDrawSurface4* OffScreen(DWORD width, DWORD height, bool keyed) {
         DDSURFACEDESC2 desc = OffScreenDesc(width, height);
         IDirectDrawSurface4* surface = nullptr;
@@ -81,7 +81,8 @@ private:
         auto* pixels = static_cast<uint16_t*>(locked.lpSurface);
         for (DWORD i = 0; i < width * height; ++i) {
             // The panel: mostly white (the key) with strokes of ink.
-            pixels[i] = keyed ? ((i * 7919u) % 5 < 3 ? 0xFFFF : 0x001F) : static_cast<uint16_t>(i * 2654435761u >> 16);
+            pixels[i] = keyed ? ((i * 7919u) % 5 < 3 ? 0xFFFF : 0x001F)
+                              : static_cast<uint16_t>(i * 2654435761u >> 16);
         }
         surface->Unlock(nullptr);
         if (keyed) {

@@ -41,8 +41,8 @@ void BM_MixVoicesForOneSecond(benchmark::State& state) {
         wave[i] = static_cast<int16_t>((i * 7919) % 30000 - 15000);
     }
     WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, RATE, RATE * 2, 2, 16, 0};
-    DSBUFFERDESC desc{sizeof(DSBUFFERDESC), DSBCAPS_LOCSOFTWARE | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN |
-                                                DSBCAPS_CTRLVOLUME,
+    DSBUFFERDESC desc{sizeof(DSBUFFERDESC),
+                      DSBCAPS_LOCSOFTWARE | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME,
                       static_cast<DWORD>(wave.size() * 2), 0, &format};
     std::vector<IDirectSoundBuffer*> buffers;
     for (int v = 0; v < voices; ++v) {
@@ -95,7 +95,7 @@ std::vector<uint8_t> SongBytes() {
 }
 
 class SteppedTimer final : public MultimediaTimerForTesting {
-public:
+  public:
     UINT SetEvent(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) override { return ++lastId; }
     MMRESULT KillEvent(UINT) override { return TIMERR_NOERROR; }
     UINT lastId = 0;

@@ -40,7 +40,8 @@ void BM_ComposedFrame(benchmark::State& state) {
         fakeNow += 41;
         auto start = std::chrono::steady_clock::now();
         RenderFrame(frameObjects);
-        frames.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        frames.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(frames.begin(), frames.end());
     state.counters["median_us"] = frames[frames.size() / 2];

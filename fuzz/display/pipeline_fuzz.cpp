@@ -12,7 +12,7 @@
 namespace {
 
 class Bytes {
-public:
+  public:
     Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return offset_ >= size_; }
     uint8_t Byte() { return offset_ < size_ ? data_[offset_++] : 0; }
@@ -30,7 +30,7 @@ public:
         return value;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t offset_ = 0;
@@ -103,8 +103,8 @@ void ClearAndBlit(Scene& scene, Bytes& in) {
     D3DRECT rect{static_cast<LONG>(in.Word()), static_cast<LONG>(in.Word()), static_cast<LONG>(in.Word()),
                  static_cast<LONG>(in.Word())};
     scene.chain.viewport->Clear2(1, &rect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, in.Word(), in.Float(), 0);
-    RECT source{static_cast<LONG>(in.Byte()) - 8, static_cast<LONG>(in.Byte()) - 8, static_cast<LONG>(in.Byte()),
-                static_cast<LONG>(in.Byte())};
+    RECT source{static_cast<LONG>(in.Byte()) - 8, static_cast<LONG>(in.Byte()) - 8,
+                static_cast<LONG>(in.Byte()), static_cast<LONG>(in.Byte())};
     DDCOLORKEY key{in.Word(), 0};
     scene.sprite->SetColorKey(DDCKEY_SRCBLT, &key);
     const DWORD x = in.Byte() % 2 == 0 ? in.Byte() : in.Word();

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RenderTextLine(text, LineImage);
     for (int k = 0; k < LINE_CHARACTERS; ++k) {
         const int cell = GlyphCellOf(text[k]);
-        const uint8_t expected = cell < 0 ? BLANK_INDEX : fontStrip.glyphs[cell * FONT_CELL_HEIGHT * FONT_CELL_WIDTH];
+        const uint8_t expected =
+            cell < 0 ? BLANK_INDEX : fontStrip.glyphs[cell * FONT_CELL_HEIGHT * FONT_CELL_WIDTH];
         if (LineImage[k * FONT_CELL_WIDTH] != expected) {
             __builtin_trap();
         }

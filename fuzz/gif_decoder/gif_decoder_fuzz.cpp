@@ -10,9 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (image == nullptr) {
         return 0;
     }
-    if (image->bitsPerPixel != 8 || image->width < 0 || image->height < 0 || image->width > GIF_MAX_DIMENSION ||
-        image->height > GIF_MAX_DIMENSION ||
-        int64_t{image->width} * image->height > GIF_MAX_PIXELS || image->colourCount < 0 || image->colourCount > 256) {
+    if (image->bitsPerPixel != 8 || image->width < 0 || image->height < 0 ||
+        image->width > GIF_MAX_DIMENSION || image->height > GIF_MAX_DIMENSION ||
+        int64_t{image->width} * image->height > GIF_MAX_PIXELS || image->colourCount < 0 ||
+        image->colourCount > 256) {
         __builtin_trap();
     }
     // The first and last pixel: the address sanitizer checks the buffer's size.

@@ -18,7 +18,7 @@ constexpr int EVENTS_PLAYED = 60;  // twenty player ticks
 
 // Timer events are run by hand below; the timer only hands out ids.
 class SteppedTimer final : public MultimediaTimerForTesting {
-public:
+  public:
     UINT SetEvent(UINT, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) override { return ++lastId; }
     MMRESULT KillEvent(UINT) override { return TIMERR_NOERROR; }
     UINT lastId = 0;

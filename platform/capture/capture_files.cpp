@@ -49,7 +49,8 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
         png_set_compression_level(png, 1);
         png_set_filter(png, 0, PNG_FILTER_SUB);
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
         for (int y = 0; y < height; ++y) {
             const uint32_t* source = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
@@ -101,7 +102,8 @@ bool WavWriter::Close() {
         return false;
     }
     const std::array<uint8_t, 44> header = WavHeader(sampleRate_, frames_);
-    bool ok = std::fseek(file_, 0, SEEK_SET) == 0 && std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
+              std::fwrite(header.data(), 1, header.size(), file_) == header.size();
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     return ok;

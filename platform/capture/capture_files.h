@@ -12,7 +12,7 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
 
 // A 16-bit stereo WAV file written as it grows; its sizes are filled in at Close.
 class WavWriter {
-public:
+  public:
     WavWriter() = default;
     ~WavWriter();
     WavWriter(const WavWriter&) = delete;
@@ -22,7 +22,7 @@ public:
     bool Append(const int16_t* stereo, size_t frames);
     bool Close();
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     uint64_t frames_ = 0;
     int sampleRate_ = 0;

@@ -47,7 +47,7 @@ Screen& TheScreen() {
 int64_t MomentUs(int64_t count, int64_t perSecond) { return (count * 1000000 + perSecond - 1) / perSecond; }
 
 class CaptureThread {
-public:
+  public:
     CaptureThread(const CaptureSettings& settings, CaptureSink& sink)
         : settings_(settings),
           sink_(sink),
@@ -71,7 +71,7 @@ public:
         return ok_;
     }
 
-private:
+  private:
     void Run() {
         started_ = std::chrono::steady_clock::now();
         int64_t frame = 0;
@@ -114,7 +114,8 @@ private:
 
     // Hands the sound up to stereo frame `end` (of what has been pulled) to the sink.
     bool WriteSoundUpTo(int64_t end) {
-        const int64_t count = std::min<int64_t>(end - soundWritten_, static_cast<int64_t>(pending_.size() / 2));
+        const int64_t count =
+            std::min<int64_t>(end - soundWritten_, static_cast<int64_t>(pending_.size() / 2));
         if (count <= 0) {
             return true;
         }
@@ -129,13 +130,14 @@ private:
         std::lock_guard lock(screen.mutex);
         if (screen.fresh) {
             screen.fresh = false;
-            const PictureLayout layout = LayoutPicture(screen.width, screen.height, settings_.width,
-                                                       settings_.height, ScaleChoice::Fit, FilterChoice::Auto);
+            const PictureLayout layout =
+                LayoutPicture(screen.width, screen.height, settings_.width, settings_.height,
+                              ScaleChoice::Fit, FilterChoice::Auto);
             auto* origin = reinterpret_cast<uint8_t*>(picture_.data()) +
                            (static_cast<ptrdiff_t>(layout.y) * settings_.width + layout.x) * 4;
             ScaleFrame(screen.pixels.data(), screen.width, screen.height, screen.width,
-                       screen.rgb555 ? SourceLayout::Rgb555 : SourceLayout::Rgb565, origin, settings_.width * 4,
-                       layout.width, layout.height, TargetLayout::Xrgb8888,
+                       screen.rgb555 ? SourceLayout::Rgb555 : SourceLayout::Rgb565, origin,
+                       settings_.width * 4, layout.width, layout.height, TargetLayout::Xrgb8888,
                        layout.smooth ? ScaleFilter::Linear : ScaleFilter::Nearest,
                        ScaleRect{0, 0, layout.width, layout.height});
         }
@@ -155,8 +157,10 @@ private:
         const double real = std::chrono::duration<double>(now - started_).count();
         const double captured = static_cast<double>(frame) / settings_.fps;
         const double speed = real > 0 ? captured / real : 0.0;
-        const double left = speed > 0 ? (static_cast<double>(totalFrames_ - frame) / settings_.fps) / speed : 0.0;
-        std::fprintf(stderr, "\rtrelk: captured %lld of %lld frames (%.1f s), %.1fx real time, %.0f s left   %s",
+        const double left =
+            speed > 0 ? (static_cast<double>(totalFrames_ - frame) / settings_.fps) / speed : 0.0;
+        std::fprintf(stderr,
+                     "\rtrelk: captured %lld of %lld frames (%.1f s), %.1fx real time, %.0f s left   %s",
                      static_cast<long long>(frame), static_cast<long long>(totalFrames_), captured, speed,
                      last ? 0.0 : left, last ? "\n" : "");
     }
@@ -188,7 +192,8 @@ void CaptureFramePresented(const uint16_t* pixels, int width, int height, bool r
 }
 
 int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* context) {
-    std::unique_ptr<CaptureSink> sink = OpenCaptureSink(settings.output, settings.width, settings.height, settings.fps);
+    std::unique_ptr<CaptureSink> sink =
+        OpenCaptureSink(settings.output, settings.width, settings.height, settings.fps);
     if (sink == nullptr) {
         return 1;
     }

@@ -38,9 +38,12 @@ void Say(const std::string& why) {
 
 // ---- A folder of PNG frames and audio.wav ---------------------------------
 class FolderSink final : public CaptureSink {
-public:
+  public:
     FolderSink(fs::path output, int width, int height)
-        : output_(std::move(output)), partial_(Temporary(output_, "partial", "")), width_(width), height_(height) {}
+        : output_(std::move(output)),
+          partial_(Temporary(output_, "partial", "")),
+          width_(width),
+          height_(height) {}
     ~FolderSink() override {
         std::error_code ignored;
         if (!finished_) {
@@ -52,7 +55,8 @@ public:
 
     bool Open() {
         std::error_code error;
-        if (fs::exists(output_, error) && !(fs::is_directory(output_, error) && fs::is_empty(output_, error))) {
+        if (fs::exists(output_, error) &&
+            !(fs::is_directory(output_, error) && fs::is_empty(output_, error))) {
             Say("it exists and is not an empty folder");
             return false;
         }
@@ -91,7 +95,7 @@ public:
         return true;
     }
 
-private:
+  private:
     fs::path output_;
     fs::path partial_;
     int width_;
@@ -172,7 +176,7 @@ bool WriteAll(int fd, const void* data, size_t bytes) {
 // once; the sound is kept in a WAV file and joined to the video at the end
 // (FFmpeg copies the video then, it does not encode it again).
 class FfmpegSink final : public CaptureSink {
-public:
+  public:
     FfmpegSink(std::string ffmpeg, fs::path output, int width, int height, int fps)
         : ffmpeg_(std::move(ffmpeg)),
           output_(std::move(output)),
@@ -201,13 +205,26 @@ public:
             Say(std::strerror(errno));
             return false;
         }
-        std::vector<std::string> arguments = {
-            ffmpeg_, "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr0",
-            "-s", std::to_string(width_) + "x" + std::to_string(height_), "-framerate", std::to_string(fps_),
-            "-i", "pipe:0"};
+        std::vector<std::string> arguments = {ffmpeg_,
+                                              "-hide_banner",
+                                              "-loglevel",
+                                              "error",
+                                              "-y",
+                                              "-f",
+                                              "rawvideo",
+                                              "-pix_fmt",
+                                              "bgr0",
+                                              "-s",
+                                              std::to_string(width_) + "x" + std::to_string(height_),
+                                              "-framerate",
+                                              std::to_string(fps_),
+                                              "-i",
+                                              "pipe:0"};
         const std::vector<std::string> codec =
-            mp4_ ? std::vector<std::string>{"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"}
-                 : std::vector<std::string>{"-c:v", "ffv1", "-level", "3", "-slices", "4", "-threads", "2", "-g", "1"};
+            mp4_ ? std::vector<std::string>{"-c:v", "libx264", "-preset",  "fast",
+                                            "-crf", "18",      "-pix_fmt", "yuv420p"}
+                 : std::vector<std::string>{"-c:v", "ffv1",     "-level", "3",  "-slices",
+                                            "4",    "-threads", "2",      "-g", "1"};
         arguments.insert(arguments.end(), codec.begin(), codec.end());
         arguments.push_back(video_.string());
         encoder_ = Spawn(arguments, &input_);
@@ -223,7 +240,9 @@ public:
         return WriteAll(input_, pixels, static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
     }
 
-    bool WriteSound(const int16_t* stereo, size_t frames) override { return soundFile_.Append(stereo, frames); }
+    bool WriteSound(const int16_t* stereo, size_t frames) override {
+        return soundFile_.Append(stereo, frames);
+    }
 
     bool Finish() override {
         close(input_);
@@ -233,11 +252,12 @@ public:
             Say("FFmpeg could not encode the video");
             return false;
         }
-        std::vector<std::string> arguments = {ffmpeg_, "-hide_banner", "-loglevel", "error", "-y",
-                                              "-i", video_.string(), "-i", sound_.string(),
-                                              "-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy"};
+        std::vector<std::string> arguments = {ffmpeg_, "-hide_banner",  "-loglevel", "error",         "-y",
+                                              "-i",    video_.string(), "-i",        sound_.string(), "-map",
+                                              "0:v:0", "-map",          "1:a:0",     "-c:v",          "copy"};
         const std::vector<std::string> sound =
-            mp4_ ? std::vector<std::string>{"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4"}
+            mp4_ ? std::vector<std::string>{"-c:a",      "aac",        "-b:a", "192k",
+                                            "-movflags", "+faststart", "-f",   "mp4"}
                  : std::vector<std::string>{"-c:a", "flac", "-f", "matroska"};
         arguments.insert(arguments.end(), sound.begin(), sound.end());
         arguments.push_back(partial_.string());
@@ -255,7 +275,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string ffmpeg_;
     fs::path output_;
     bool mp4_;

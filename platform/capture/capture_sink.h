@@ -13,7 +13,7 @@
 constexpr int CAPTURE_SAMPLE_RATE = 44100;  // 16-bit stereo
 
 class CaptureSink {
-public:
+  public:
     virtual ~CaptureSink() = default;  // abandons whatever was not finished
     // Frames are width x height 32-bit words 0xFFRRGGBB, rows back to back.
     virtual bool WriteFrame(const uint32_t* pixels) = 0;

@@ -13,7 +13,7 @@ class DirectDrawObject;
 class SoftwareDevice;
 
 class Direct3DObject final : public IDirect3D3 {
-public:
+  public:
     explicit Direct3DObject(DirectDrawObject* directDraw);  // keeps a reference to it
     Direct3DObject(const Direct3DObject&) = delete;
     Direct3DObject& operator=(const Direct3DObject&) = delete;
@@ -21,21 +21,22 @@ public:
     HRESULT QueryInterface(REFIID riid, void** object) override;
     ULONG AddRef() override;
     ULONG Release() override;
-    HRESULT EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override;
+    HRESULT EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback,
+                               LPVOID context) override;
     HRESULT CreateDevice(REFCLSID device, IDirectDrawSurface4* target, IDirect3DDevice3** result,
                          IUnknown* outer) override;
     HRESULT CreateViewport(IDirect3DViewport3** viewport, IUnknown* outer) override;
     HRESULT CreateLight(IDirect3DLight** light, IUnknown* outer) override;
     HRESULT CreateMaterial(IDirect3DMaterial3** material, IUnknown* outer) override;
 
-private:
+  private:
     ~Direct3DObject() override;
     ULONG refs_ = 1;
     DirectDrawObject* directDraw_;
 };
 
 class SoftwareLight final : public IDirect3DLight {
-public:
+  public:
     SoftwareLight() = default;
     SoftwareLight(const SoftwareLight&) = delete;
     SoftwareLight& operator=(const SoftwareLight&) = delete;
@@ -48,7 +49,7 @@ public:
     const D3DLIGHT2& Desc() const { return desc_; }
     bool inViewport = false;
 
-private:
+  private:
     ~SoftwareLight() override = default;
     ULONG refs_ = 1;
     D3DLIGHT2 desc_{};  // dwFlags 0: inactive until set
@@ -61,7 +62,7 @@ struct MaterialState {
 };
 
 class SoftwareMaterial final : public IDirect3DMaterial3 {
-public:
+  public:
     SoftwareMaterial();
     SoftwareMaterial(const SoftwareMaterial&) = delete;
     SoftwareMaterial& operator=(const SoftwareMaterial&) = delete;
@@ -72,14 +73,14 @@ public:
     HRESULT SetMaterial(D3DMATERIAL* material) override;
     HRESULT GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* handle) override;
 
-private:
+  private:
     ~SoftwareMaterial() override = default;
     ULONG refs_ = 1;
     std::shared_ptr<MaterialState> state_;
 };
 
 class SoftwareViewport final : public IDirect3DViewport3 {
-public:
+  public:
     SoftwareViewport() = default;
     SoftwareViewport(const SoftwareViewport&) = delete;
     SoftwareViewport& operator=(const SoftwareViewport&) = delete;
@@ -88,7 +89,8 @@ public:
     ULONG AddRef() override;
     ULONG Release() override;
     HRESULT SetViewport2(D3DVIEWPORT2* viewport) override;
-    HRESULT Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override;
+    HRESULT Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
+                   DWORD stencil) override;
     HRESULT AddLight(IDirect3DLight* light) override;
 
     // The device this viewport was added to (set and cleared by the device).
@@ -98,7 +100,7 @@ public:
     // Appends the descriptions of the attached lights.
     void CollectLights(std::vector<const D3DLIGHT2*>& lights) const;
 
-private:
+  private:
     ~SoftwareViewport() override;
     ULONG refs_ = 1;
     bool hasParameters_ = false;

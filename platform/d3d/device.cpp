@@ -9,12 +9,16 @@
 
 namespace {
 
-constexpr IID IID_IDirect3DDevice3 = {0xB0AB3B60, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
+constexpr IID IID_IDirect3DDevice3 = {
+    0xB0AB3B60, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
 
 }  // namespace
 
 SoftwareDevice::SoftwareDevice(MemorySurface* target)
-    : target_(target), world_(IdentityMatrix()), view_(IdentityMatrix()), projection_(IdentityMatrix()),
+    : target_(target),
+      world_(IdentityMatrix()),
+      view_(IdentityMatrix()),
+      projection_(IdentityMatrix()),
       zEnable_(target->AttachedDepth() != nullptr) {
     target_->AddRef();
 }
@@ -89,9 +93,15 @@ HRESULT SoftwareDevice::SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* mat
         return DDERR_INVALIDPARAMS;
     }
     switch (state) {
-        case D3DTRANSFORMSTATE_WORLD: world_ = *matrix; return D3D_OK;
-        case D3DTRANSFORMSTATE_VIEW: view_ = *matrix; return D3D_OK;
-        case D3DTRANSFORMSTATE_PROJECTION: projection_ = *matrix; return D3D_OK;
+        case D3DTRANSFORMSTATE_WORLD:
+            world_ = *matrix;
+            return D3D_OK;
+        case D3DTRANSFORMSTATE_VIEW:
+            view_ = *matrix;
+            return D3D_OK;
+        case D3DTRANSFORMSTATE_PROJECTION:
+            projection_ = *matrix;
+            return D3D_OK;
     }
     return DDERR_INVALIDPARAMS;
 }
@@ -101,17 +111,27 @@ HRESULT SoftwareDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* mat
         return DDERR_INVALIDPARAMS;
     }
     switch (state) {
-        case D3DTRANSFORMSTATE_WORLD: *matrix = world_; return D3D_OK;
-        case D3DTRANSFORMSTATE_VIEW: *matrix = view_; return D3D_OK;
-        case D3DTRANSFORMSTATE_PROJECTION: *matrix = projection_; return D3D_OK;
+        case D3DTRANSFORMSTATE_WORLD:
+            *matrix = world_;
+            return D3D_OK;
+        case D3DTRANSFORMSTATE_VIEW:
+            *matrix = view_;
+            return D3D_OK;
+        case D3DTRANSFORMSTATE_PROJECTION:
+            *matrix = projection_;
+            return D3D_OK;
     }
     return DDERR_INVALIDPARAMS;
 }
 
 HRESULT SoftwareDevice::SetLightState(D3DLIGHTSTATETYPE state, DWORD value) {
     switch (state) {
-        case D3DLIGHTSTATE_MATERIAL: materialHandle_ = value; return D3D_OK;
-        case D3DLIGHTSTATE_AMBIENT: ambient_ = value; return D3D_OK;
+        case D3DLIGHTSTATE_MATERIAL:
+            materialHandle_ = value;
+            return D3D_OK;
+        case D3DLIGHTSTATE_AMBIENT:
+            ambient_ = value;
+            return D3D_OK;
     }
     return ReportUnsupported("SetLightState of this state", DDERR_INVALIDPARAMS);
 }

@@ -16,7 +16,7 @@
 class MemorySurface;
 
 class SoftwareDevice final : public IDirect3DDevice3 {
-public:
+  public:
     // Draws into `target` (one reference kept); depth testing starts on when
     // the target has a z-buffer attached.
     explicit SoftwareDevice(MemorySurface* target);
@@ -43,7 +43,7 @@ public:
     // The handle of a material on this device, the same one every time.
     D3DMATERIALHANDLE HandleFor(const std::shared_ptr<MaterialState>& material);
 
-private:
+  private:
     ~SoftwareDevice() override;
     const MaterialState* SelectedMaterial() const;
     // Per-draw set-up; false when there is nothing to draw into.

@@ -117,7 +117,8 @@ void SoftwareDevice::DrawTriangle3(const D3DVERTEX* corners, bool lit) {
 HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, LPVOID vertices, DWORD count,
                                       DWORD flags) {
     if (type != D3DPT_TRIANGLELIST) {
-        return ReportUnsupported("primitive types other than D3DPT_TRIANGLELIST", D3DERR_INVALIDPRIMITIVETYPE);
+        return ReportUnsupported("primitive types other than D3DPT_TRIANGLELIST",
+                                 D3DERR_INVALIDPRIMITIVETYPE);
     }
     if (vertexFormat != D3DFVF_VERTEX) {
         return ReportUnsupported("vertex formats other than D3DFVF_VERTEX", D3DERR_INVALIDVERTEXTYPE);
@@ -138,7 +139,8 @@ HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat,
     if (vertices == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    if (target_->IsLocked() || (target_->AttachedDepth() != nullptr && target_->AttachedDepth()->IsLocked())) {
+    if (target_->IsLocked() ||
+        (target_->AttachedDepth() != nullptr && target_->AttachedDepth()->IsLocked())) {
         return DDERR_SURFACEBUSY;
     }
     const bool lit = (flags & D3DDP_DONOTLIGHT) == 0 && SelectedMaterial() != nullptr;

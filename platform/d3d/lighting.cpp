@@ -21,14 +21,15 @@ D3DVECTOR Normalise(const D3DVECTOR& v) {
 }
 
 Rgb ColourOf(D3DCOLOR colour) {
-    return {static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
-            static_cast<float>(colour & 0xFF) / 255.0f};
+    return {static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
+            static_cast<float>((colour >> 8) & 0xFF) / 255.0f, static_cast<float>(colour & 0xFF) / 255.0f};
 }
 
-void PrepareLighting(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2* const* lights, int lightCount,
-                     const D3DMATRIX& view, LightingModel* model) {
+void PrepareLighting(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2* const* lights,
+                     int lightCount, const D3DMATRIX& view, LightingModel* model) {
     const Rgb ia = ColourOf(ambient);
-    model->base = {material.ambient.r * ia.r + material.emissive.r, material.ambient.g * ia.g + material.emissive.g,
+    model->base = {material.ambient.r * ia.r + material.emissive.r,
+                   material.ambient.g * ia.g + material.emissive.g,
                    material.ambient.b * ia.b + material.emissive.b};
     model->lights.clear();
     for (int index = 0; index < lightCount; ++index) {
@@ -40,14 +41,16 @@ void PrepareLighting(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIG
         prepared.colour = {light.dcvColor.r * material.diffuse.r, light.dcvColor.g * material.diffuse.g,
                            light.dcvColor.b * material.diffuse.b};
         if (light.dltType == D3DLIGHT_POINT) {
-            prepared.position = TransformAffine(view, light.dvPosition.x, light.dvPosition.y, light.dvPosition.z);
+            prepared.position =
+                TransformAffine(view, light.dvPosition.x, light.dvPosition.y, light.dvPosition.z);
             prepared.range = light.dvRange;
             prepared.attenuation0 = light.dvAttenuation0;
             prepared.attenuation1 = light.dvAttenuation1;
             prepared.attenuation2 = light.dvAttenuation2;
         } else if (light.dltType == D3DLIGHT_DIRECTIONAL) {
             // Directions turn with the view but do not move.
-            const Vec4 d = TransformPoint(view, light.dvDirection.x, light.dvDirection.y, light.dvDirection.z);
+            const Vec4 d =
+                TransformPoint(view, light.dvDirection.x, light.dvDirection.y, light.dvDirection.z);
             const Vec4 origin = TransformPoint(view, 0.0f, 0.0f, 0.0f);
             prepared.directional = true;
             prepared.toLight = Normalise({origin.x - d.x, origin.y - d.y, origin.z - d.z});
@@ -75,11 +78,12 @@ Rgb LightVertex(const LightingModel& model, const D3DVECTOR& eyePosition, const 
             }
             const float dn = (light.range - distance) / light.range;
             // Not a reciprocal and not clamped: the legacy model as it was.
-            const float attenuation = light.attenuation0 + light.attenuation1 * dn + light.attenuation2 * dn * dn;
-            const float dot = distance > 0.0f ? (eyeNormal.x * toLight.x + eyeNormal.y * toLight.y +
-                                                 eyeNormal.z * toLight.z) /
-                                                    distance
-                                              : 0.0f;
+            const float attenuation =
+                light.attenuation0 + light.attenuation1 * dn + light.attenuation2 * dn * dn;
+            const float dot =
+                distance > 0.0f
+                    ? (eyeNormal.x * toLight.x + eyeNormal.y * toLight.y + eyeNormal.z * toLight.z) / distance
+                    : 0.0f;
             factor = std::max(dot, 0.0f) * attenuation;
         }
         if (factor == 0.0f) {

@@ -16,9 +16,9 @@ struct Rgb {
 // eye space, colour already multiplied by the material's diffuse colour.
 struct PreparedLight {
     bool directional = false;
-    D3DVECTOR position{};   // point light, eye space
-    D3DVECTOR toLight{};    // directional light: unit vector towards the light, eye space
-    Rgb colour{};           // lightColour * Md
+    D3DVECTOR position{};  // point light, eye space
+    D3DVECTOR toLight{};   // directional light: unit vector towards the light, eye space
+    Rgb colour{};          // lightColour * Md
     float range = 0.0f;
     float attenuation0 = 1.0f;
     float attenuation1 = 0.0f;
@@ -36,8 +36,8 @@ Rgb ColourOf(D3DCOLOR colour);
 // Fills `model` (reusing its storage) for `material`, the ambient light
 // colour and the given lights (world space) seen through `view`. Lights that
 // are not active or whose type is not handled are left out.
-void PrepareLighting(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2* const* lights, int lightCount,
-                     const D3DMATRIX& view, LightingModel* model);
+void PrepareLighting(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2* const* lights,
+                     int lightCount, const D3DMATRIX& view, LightingModel* model);
 
 // The lit colour of a vertex at eyePosition with the unit normal eyeNormal.
 Rgb LightVertex(const LightingModel& model, const D3DVECTOR& eyePosition, const D3DVECTOR& eyeNormal);

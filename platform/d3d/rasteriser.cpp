@@ -155,13 +155,16 @@ struct PackAny {
 struct Ramp {
     Ramp() = default;
     Ramp(const Plane& p, float maximum, float unit)
-        : plane(p), scale(unit), top(static_cast<int64_t>(maximum * unit)),
+        : plane(p),
+          scale(unit),
+          top(static_cast<int64_t>(maximum * unit)),
           step(static_cast<int32_t>(std::clamp(p.dx * unit, -maximum * unit, maximum * unit))) {}
     // The value at the row's first pixel, clamped, and a step that keeps the
     // row's last pixel in range too.
     inline void StartRow(float fx, float fy, int count, int32_t& value, int32_t& rowStep) const {
         const float maximum = static_cast<float>(top) / scale;
-        value = static_cast<int32_t>(std::clamp(plane.origin + plane.dx * fx + plane.dy * fy, 0.0f, maximum) * scale);
+        value = static_cast<int32_t>(std::clamp(plane.origin + plane.dx * fx + plane.dy * fy, 0.0f, maximum) *
+                                     scale);
         rowStep = step;
         const int64_t end = value + static_cast<int64_t>(count) * step;
         if (end < 0 || end > top) {
@@ -245,8 +248,8 @@ void FillPacked(const RasterTarget& target, const Setup& s) {
     if (l.redShift == 11 && l.greenShift == 5 && l.blueShift == 0 && l.redDrop == 3 && l.greenDrop == 2 &&
         l.blueDrop == 3) {
         Fill<Interpolants, Pack565>(target, s);
-    } else if (l.redShift == 10 && l.greenShift == 5 && l.blueShift == 0 && l.redDrop == 3 && l.greenDrop == 3 &&
-               l.blueDrop == 3) {
+    } else if (l.redShift == 10 && l.greenShift == 5 && l.blueShift == 0 && l.redDrop == 3 &&
+               l.greenDrop == 3 && l.blueDrop == 3) {
         Fill<Interpolants, Pack555>(target, s);
     } else {
         Fill<Interpolants, PackAny>(target, s);
@@ -304,7 +307,8 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
     int64_t x[3] = {Snap(a->x), Snap(b->x), Snap(c->x)};
     int64_t y[3] = {Snap(a->y), Snap(b->y), Snap(c->y)};
     int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
-    if (area == 0 || (area < 0 && target.cullMode == D3DCULL_CCW) || (area > 0 && target.cullMode == D3DCULL_CW)) {
+    if (area == 0 || (area < 0 && target.cullMode == D3DCULL_CCW) ||
+        (area > 0 && target.cullMode == D3DCULL_CW)) {
         return false;
     }
     if (area < 0) {  // drawn either way round: turn it clockwise on screen
@@ -316,9 +320,11 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
     Setup s{};
     auto ceilPixel = [](int64_t v) { return -((-v) >> SUBPIXEL_BITS); };
     s.xMin = static_cast<int>(std::max<int64_t>(target.left, ceilPixel(std::min({x[0], x[1], x[2]}))));
-    s.xMax = static_cast<int>(std::min<int64_t>(target.right - 1, std::max({x[0], x[1], x[2]}) >> SUBPIXEL_BITS));
+    s.xMax =
+        static_cast<int>(std::min<int64_t>(target.right - 1, std::max({x[0], x[1], x[2]}) >> SUBPIXEL_BITS));
     s.yMin = static_cast<int>(std::max<int64_t>(target.top, ceilPixel(std::min({y[0], y[1], y[2]}))));
-    s.yMax = static_cast<int>(std::min<int64_t>(target.bottom - 1, std::max({y[0], y[1], y[2]}) >> SUBPIXEL_BITS));
+    s.yMax =
+        static_cast<int>(std::min<int64_t>(target.bottom - 1, std::max({y[0], y[1], y[2]}) >> SUBPIXEL_BITS));
     if (s.xMin > s.xMax || s.yMin > s.yMax) {
         return true;
     }
@@ -337,22 +343,23 @@ bool DrawTriangle(const RasterTarget& target, const ScreenVertex& v0, const Scre
     const float y20 = static_cast<float>(y[2] - y[0]) * scale;
     const float areaPixels = static_cast<float>(area) * scale * scale;
     // Depth in z-buffer units, +0.5 so that truncation rounds.
-    s.z = MakePlane(a->z * 65535.0f + 0.5f, b->z * 65535.0f + 0.5f, c->z * 65535.0f + 0.5f, x10, y10, x20, y20,
-                    areaPixels);
+    s.z = MakePlane(a->z * 65535.0f + 0.5f, b->z * 65535.0f + 0.5f, c->z * 65535.0f + 0.5f, x10, y10, x20,
+                    y20, areaPixels);
     const bool depth = target.depth != nullptr;
     if (target.gouraud) {
         const float* ca = &a->r;
         const float* cb = &b->r;
         const float* cc = &c->r;
         for (int channel = 0; channel < 3; ++channel) {
-            s.colour[channel] = MakePlane(ca[channel] * COLOUR_ONE + 32768.0f, cb[channel] * COLOUR_ONE + 32768.0f,
-                                          cc[channel] * COLOUR_ONE + 32768.0f, x10, y10, x20, y20, areaPixels);
+            s.colour[channel] =
+                MakePlane(ca[channel] * COLOUR_ONE + 32768.0f, cb[channel] * COLOUR_ONE + 32768.0f,
+                          cc[channel] * COLOUR_ONE + 32768.0f, x10, y10, x20, y20, areaPixels);
         }
         depth ? FillPacked<DepthAndColour>(target, s) : FillPacked<ColourOnly>(target, s);
     } else {
         // Flat shading takes the first corner as given, before any reordering.
-        s.flatColour = PackRgb(target.layout, FlatChannel(v0.r) >> 16, FlatChannel(v0.g) >> 16,
-                               FlatChannel(v0.b) >> 16);
+        s.flatColour =
+            PackRgb(target.layout, FlatChannel(v0.r) >> 16, FlatChannel(v0.g) >> 16, FlatChannel(v0.b) >> 16);
         depth ? Fill<DepthOnly, PackAny>(target, s) : Fill<NeitherDepthNorColour, PackAny>(target, s);
     }
     return true;

@@ -25,8 +25,8 @@ inline uint16_t PackRgb(const ColourLayout& layout, uint32_t r8, uint32_t g8, ui
 
 struct RasterTarget {
     uint16_t* colour = nullptr;
-    uint16_t* depth = nullptr;  // null: no depth test
-    int pitch = 0;              // pixels from one row to the next, both buffers
+    uint16_t* depth = nullptr;                     // null: no depth test
+    int pitch = 0;                                 // pixels from one row to the next, both buffers
     int left = 0, top = 0, right = 0, bottom = 0;  // drawn pixels: [left, right) x [top, bottom)
     ColourLayout layout;
     bool gouraud = true;

@@ -41,9 +41,9 @@ struct ViewportMapping {
     float scaleX = 0, offsetX = 0;
     float scaleY = 0, offsetY = 0;
     float scaleZ = 0, offsetZ = 0;
-    float minZ = 0, maxZ = 1;           // the visible Z interval, in order
-    float minX = -1, maxX = 1;          // X of the guard band around the rectangle
-    float minY = -1, maxY = 1;          // Y of the guard band
+    float minZ = 0, maxZ = 1;   // the visible Z interval, in order
+    float minX = -1, maxX = 1;  // X of the guard band around the rectangle
+    float minY = -1, maxY = 1;  // Y of the guard band
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 

@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr IID IID_IDirect3DViewport3 = {0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
+constexpr IID IID_IDirect3DViewport3 = {
+    0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
 constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
 
 void Fill(uint16_t* pixels, int pitch, const RECT& area, uint16_t value) {
@@ -77,7 +78,8 @@ HRESULT SoftwareViewport::SetViewport2(D3DVIEWPORT2* viewport) {
 HRESULT SoftwareViewport::Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                                  DWORD /*stencil*/) {
     if ((flags & D3DCLEAR_STENCIL) != 0 || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) != 0) {
-        return ReportUnsupported("Clear2 flags other than D3DCLEAR_TARGET and D3DCLEAR_ZBUFFER", DDERR_INVALIDPARAMS);
+        return ReportUnsupported("Clear2 flags other than D3DCLEAR_TARGET and D3DCLEAR_ZBUFFER",
+                                 DDERR_INVALIDPARAMS);
     }
     if (device == nullptr) {
         return D3DERR_VIEWPORTHASNODEVICE;

@@ -1,7 +1,7 @@
 #include "platform/ddraw/direct_draw.h"
 
-#include "platform/ddraw/memory_surface.h"
 #include "platform/d3d/d3d.h"
+#include "platform/ddraw/memory_surface.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/unsupported.h"
 
@@ -67,7 +67,8 @@ HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
         return ReportUnsupported("SetCooperativeLevel flags", DDERR_INVALIDPARAMS);
     }
     // DDSCL_FPUSETUP only promises Direct3D an FPU it need not touch: nothing to do here.
-    const bool exclusive = (flags & (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE)) == (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
+    const bool exclusive =
+        (flags & (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE)) == (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE);
     const bool normal = (flags & DDSCL_NORMAL) != 0;
     if (exclusive == normal || (!exclusive && (flags & (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE)) != 0)) {
         return DDERR_INVALIDPARAMS;
@@ -104,12 +105,14 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPe
     return DD_OK;
 }
 
-HRESULT DirectDrawObject::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface4** surface, IUnknown* outer) {
+HRESULT DirectDrawObject::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface4** surface,
+                                        IUnknown* outer) {
     if (surface == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
     *surface = nullptr;
-    if (desc == nullptr || (desc->dwSize != DDSURFACEDESC2_SIZE_WIN32 && desc->dwSize != sizeof(DDSURFACEDESC2)) ||
+    if (desc == nullptr ||
+        (desc->dwSize != DDSURFACEDESC2_SIZE_WIN32 && desc->dwSize != sizeof(DDSURFACEDESC2)) ||
         (desc->dwFlags & DDSD_CAPS) == 0) {
         return DDERR_INVALIDPARAMS;
     }
@@ -177,6 +180,7 @@ HRESULT DirectDrawObject::CreateDepth(const DDSURFACEDESC2& desc, IDirectDrawSur
         return ReportUnsupported("z-buffers other than 16-bit pure depth", DDERR_INVALIDPIXELFORMAT);
     }
     // A video-memory z-buffer is memory all the same: there is no hardware here.
-    *surface = new MemorySurface(SurfaceKind::Depth, desc.dwWidth, desc.dwHeight, format, desc.ddsCaps.dwCaps);
+    *surface =
+        new MemorySurface(SurfaceKind::Depth, desc.dwWidth, desc.dwHeight, format, desc.ddsCaps.dwCaps);
     return DD_OK;
 }

@@ -10,7 +10,7 @@
 class IDirect3D3;
 
 class DirectDrawObject final : public IDirectDraw4 {
-public:
+  public:
     // rgb555 picks the screen layout of every surface this object makes.
     explicit DirectDrawObject(bool rgb555);
     DirectDrawObject(const DirectDrawObject&) = delete;
@@ -28,7 +28,7 @@ public:
 
     const DDPIXELFORMAT& ScreenFormat() const { return screenFormat_; }
 
-private:
+  private:
     ~DirectDrawObject() override = default;
     HRESULT CreatePrimary(const DDSURFACEDESC2& desc, IDirectDrawSurface4** surface);
     HRESULT CreateOffScreen(const DDSURFACEDESC2& desc, IDirectDrawSurface4** surface);

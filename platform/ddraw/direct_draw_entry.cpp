@@ -7,7 +7,8 @@
 
 const IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 const IID IID_IDirectDraw4 = {0x9C59509A, 0x39BD, 0x11D1, {0x8C, 0x4A, 0x00, 0xC0, 0x4F, 0xD9, 0x30, 0xC5}};
-const IID IID_IDirectDrawSurface4 = {0x0B2B8630, 0xAD35, 0x11D0, {0x8E, 0xA6, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+const IID IID_IDirectDrawSurface4 = {
+    0x0B2B8630, 0xAD35, 0x11D0, {0x8E, 0xA6, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
 namespace {
 
@@ -18,7 +19,7 @@ std::atomic<bool> screen555{false};
 // IDirectDraw only leads to IDirectDraw4; it keeps one reference to the real
 // object, which outlives it when the program moves on to IDirectDraw4.
 class DirectDrawV1 final : public IDirectDraw {
-public:
+  public:
     explicit DirectDrawV1(DirectDrawObject* object) : object_(object) {}
     DirectDrawV1(const DirectDrawV1&) = delete;
     DirectDrawV1& operator=(const DirectDrawV1&) = delete;
@@ -43,7 +44,7 @@ public:
         return left;
     }
 
-private:
+  private:
     ~DirectDrawV1() override { object_->Release(); }
 
     ULONG refs_ = 1;
@@ -87,9 +88,12 @@ HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) 
 
 HRESULT DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
     DirectDrawEnumerateExFunction function = enumerateOverride.load();
-    return function != nullptr ? function(callback, context, flags) : EnumerateStandIn(callback, context, flags);
+    return function != nullptr ? function(callback, context, flags)
+                               : EnumerateStandIn(callback, context, flags);
 }
 
 void SetDirectDrawCreateForTesting(DirectDrawCreateFunction function) { createOverride.store(function); }
-void SetDirectDrawEnumerateForTesting(DirectDrawEnumerateExFunction function) { enumerateOverride.store(function); }
+void SetDirectDrawEnumerateForTesting(DirectDrawEnumerateExFunction function) {
+    enumerateOverride.store(function);
+}
 void SetScreenFormat555ForTesting(bool rgb555) { screen555.store(rgb555); }

@@ -38,7 +38,8 @@ std::vector<ChangedArea> TakeFrameChanges(const uint16_t* frame, std::vector<uin
             right = std::max(right, last);
             top = top < 0 ? row : top;
             bottom = row;
-            std::memcpy(before + first, now + first, static_cast<size_t>(last - first + 1) * sizeof(uint16_t));
+            std::memcpy(before + first, now + first,
+                        static_cast<size_t>(last - first + 1) * sizeof(uint16_t));
         }
         if (right >= 0) {
             changes.push_back({left, top, right - left + 1, bottom - top + 1});

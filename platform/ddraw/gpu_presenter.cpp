@@ -14,7 +14,7 @@
 namespace {
 
 class GpuPresenter final : public Presenter {
-public:
+  public:
     GpuPresenter(HWND window, SDL_Window* sdlWindow)
         : window_(window), sdlWindow_(sdlWindow), renderer_(SDL_GetRenderer(sdlWindow)) {}
     ~GpuPresenter() override {
@@ -47,8 +47,8 @@ public:
         int outputHeight = 0;
         SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
         const StandInSettings& settings = Settings();
-        PictureLayout layout =
-            LayoutPicture(frame.width, frame.height, outputWidth, outputHeight, settings.scale, settings.filter);
+        PictureLayout layout = LayoutPicture(frame.width, frame.height, outputWidth, outputHeight,
+                                             settings.scale, settings.filter);
         SDL_SetTextureScaleMode(texture_, layout.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
@@ -58,7 +58,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool PrepareTexture(const FrameView& frame) {
         if (texture_ != nullptr && textureWidth_ == frame.width && textureHeight_ == frame.height &&
             texture555_ == frame.rgb555) {
@@ -67,8 +67,9 @@ private:
         if (texture_ != nullptr) {
             SDL_DestroyTexture(texture_);
         }
-        texture_ = SDL_CreateTexture(renderer_, frame.rgb555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
-                                     SDL_TEXTUREACCESS_STREAMING, frame.width, frame.height);
+        texture_ =
+            SDL_CreateTexture(renderer_, frame.rgb555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
+                              SDL_TEXTUREACCESS_STREAMING, frame.width, frame.height);
         textureWidth_ = frame.width;
         textureHeight_ = frame.height;
         texture555_ = frame.rgb555;

@@ -13,15 +13,21 @@ constexpr DWORD DDLOCK_NOSYSLOCK = 0x00000800;
 constexpr DWORD DDCKEY_COLORSPACE = 0x00000001;
 
 bool DescSizeOk(const DDSURFACEDESC2* desc) {
-    return desc != nullptr && (desc->dwSize == DDSURFACEDESC2_SIZE_WIN32 || desc->dwSize == sizeof(DDSURFACEDESC2));
+    return desc != nullptr &&
+           (desc->dwSize == DDSURFACEDESC2_SIZE_WIN32 || desc->dwSize == sizeof(DDSURFACEDESC2));
 }
 
 }  // namespace
 
 MemorySurface* AsMemorySurface(IDirectDrawSurface4* surface) { return dynamic_cast<MemorySurface*>(surface); }
 
-MemorySurface::MemorySurface(SurfaceKind kind, DWORD width, DWORD height, const DDPIXELFORMAT& format, DWORD caps)
-    : kind_(kind), width_(width), height_(height), caps_(caps), format_(format),
+MemorySurface::MemorySurface(SurfaceKind kind, DWORD width, DWORD height, const DDPIXELFORMAT& format,
+                             DWORD caps)
+    : kind_(kind),
+      width_(width),
+      height_(height),
+      caps_(caps),
+      format_(format),
       pixels_(static_cast<size_t>(width) * height, 0) {}
 
 MemorySurface::~MemorySurface() {
@@ -93,7 +99,8 @@ HRESULT MemorySurface::GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface4** 
     } else if (caps->dwCaps == DDSCAPS_ZBUFFER) {
         found = attachedDepth_;
     } else {
-        return ReportUnsupported("GetAttachedSurface caps other than back buffer or z-buffer", DDERR_NOTFOUND);
+        return ReportUnsupported("GetAttachedSurface caps other than back buffer or z-buffer",
+                                 DDERR_NOTFOUND);
     }
     if (found == nullptr) {
         return DDERR_NOTFOUND;

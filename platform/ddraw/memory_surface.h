@@ -14,7 +14,7 @@ struct PresentTarget;
 enum class SurfaceKind { Primary, BackBuffer, OffScreen, Depth };
 
 class MemorySurface final : public IDirectDrawSurface4 {
-public:
+  public:
     // A surface of width x height pixels in `format`; `caps` is reported back
     // by GetSurfaceDesc. Starts with one reference.
     MemorySurface(SurfaceKind kind, DWORD width, DWORD height, const DDPIXELFORMAT& format, DWORD caps);
@@ -53,7 +53,7 @@ public:
     // The z-buffer attached with AddAttachedSurface, or null.
     MemorySurface* AttachedDepth() const { return attachedDepth_; }
 
-private:
+  private:
     ~MemorySurface() override;
     // The bits of a pixel that a colour key compares (the RGB bits).
     uint16_t RgbMask() const;
@@ -79,7 +79,7 @@ MemorySurface* AsMemorySurface(IDirectDrawSurface4* surface);
 
 // Copies rows of 16-bit pixels; with `keyed`, source pixels whose RGB bits
 // (rgbMask) equal `key` are left out. Pitches in pixels.
-void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch, int width,
-                int height);
+void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch,
+                int width, int height);
 void CopyPixelsKeyed(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch,
                      int width, int height, uint16_t key, uint16_t rgbMask);

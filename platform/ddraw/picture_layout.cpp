@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-PictureLayout LayoutPicture(int frameWidth, int frameHeight, int outputWidth, int outputHeight, ScaleChoice scale,
-                            FilterChoice filter) {
+PictureLayout LayoutPicture(int frameWidth, int frameHeight, int outputWidth, int outputHeight,
+                            ScaleChoice scale, FilterChoice filter) {
     PictureLayout layout;
     if (frameWidth <= 0 || frameHeight <= 0 || outputWidth <= 0 || outputHeight <= 0) {
         return layout;

@@ -17,5 +17,5 @@ struct PictureLayout {
 // even one does). FilterChoice::Auto is nearest at whole scales, where every
 // frame pixel becomes a square of screen pixels, and linear otherwise, where
 // nearest would make rows and columns of uneven width.
-PictureLayout LayoutPicture(int frameWidth, int frameHeight, int outputWidth, int outputHeight, ScaleChoice scale,
-                            FilterChoice filter);
+PictureLayout LayoutPicture(int frameWidth, int frameHeight, int outputWidth, int outputHeight,
+                            ScaleChoice scale, FilterChoice filter);

@@ -34,7 +34,7 @@ void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool 
         presenter_.reset();
         sdlWindow_ = sdlWindow;
         presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow)
-                                                    : MakeSoftwarePresenter(window, sdlWindow);
+                                                      : MakeSoftwarePresenter(window, sdlWindow);
     }
     if (!presenter_->Present(FrameView{pixels, width, height, rgb555})) {
         failed_ = true;

@@ -20,7 +20,7 @@ struct FrameView {
 };
 
 class Presenter {
-public:
+  public:
     virtual ~Presenter() = default;
     // Shows the frame; false when this window cannot be presented to at all.
     virtual bool Present(const FrameView& frame) = 0;
@@ -46,7 +46,7 @@ struct PresentTarget {
     DWORD modeHeight = 480;
     bool exclusive = false;
 
-private:
+  private:
     SDL_Window* sdlWindow_ = nullptr;
     std::unique_ptr<Presenter> presenter_;
     bool failed_ = false;  // said once; the run is ending

@@ -39,7 +39,7 @@ bool TargetLayoutOf(Uint32 format, TargetLayout* layout) {
 }
 
 class SoftwarePresenter final : public Presenter {
-public:
+  public:
     explicit SoftwarePresenter(SDL_Window* window) : window_(window) {}
 
     bool Present(const FrameView& frame) override {
@@ -48,9 +48,9 @@ public:
             std::fprintf(stderr, "trelk: the window has no surface to present to: %s\n", SDL_GetError());
             return false;
         }
-        const bool repaint = TakeRepaintRequest(window_) || surface != surface_ || surface->w != surfaceWidth_ ||
-                             surface->h != surfaceHeight_ || frame.width != frameWidth_ ||
-                             frame.height != frameHeight_;
+        const bool repaint = TakeRepaintRequest(window_) || surface != surface_ ||
+                             surface->w != surfaceWidth_ || surface->h != surfaceHeight_ ||
+                             frame.width != frameWidth_ || frame.height != frameHeight_;
         if (repaint) {
             surface_ = surface;
             surfaceWidth_ = surface->w;
@@ -75,9 +75,9 @@ public:
         }
         rects_.clear();
         for (const ChangedArea& change : changes) {
-            ScaleRect region = PictureRegionForSource({change.x, change.y, change.width, change.height},
-                                                      frame.width, frame.height, layout_.width, layout_.height,
-                                                      Filter());
+            ScaleRect region =
+                PictureRegionForSource({change.x, change.y, change.width, change.height}, frame.width,
+                                       frame.height, layout_.width, layout_.height, Filter());
             if (region.width <= 0 || region.height <= 0) {
                 continue;
             }
@@ -95,7 +95,7 @@ public:
         return true;
     }
 
-private:
+  private:
     ScaleFilter Filter() const { return layout_.smooth ? ScaleFilter::Linear : ScaleFilter::Nearest; }
 
     void PaintBorders(SDL_Surface* surface) {
@@ -119,7 +119,8 @@ private:
         const SourceLayout source = frame.rgb555 ? SourceLayout::Rgb555 : SourceLayout::Rgb565;
         TargetLayout target{};
         if (TargetLayoutOf(surface->format->format, &target)) {
-            auto* picture = static_cast<uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(layout_.y) * surface->pitch +
+            auto* picture = static_cast<uint8_t*>(surface->pixels) +
+                            static_cast<ptrdiff_t>(layout_.y) * surface->pitch +
                             static_cast<ptrdiff_t>(layout_.x) * 4;
             ScaleFrame(frame.pixels, frame.width, frame.height, frame.width, source, picture, surface->pitch,
                        layout_.width, layout_.height, target, Filter(), region);
@@ -128,10 +129,10 @@ private:
         // Any other layout: scale the region into scratch memory, then let SDL convert it.
         scratch_.resize(static_cast<size_t>(region.width) * static_cast<size_t>(region.height));
         const int scratchPitch = region.width * 4;
-        auto* origin = reinterpret_cast<uint8_t*>(scratch_.data()) - static_cast<ptrdiff_t>(region.y) * scratchPitch -
-                       static_cast<ptrdiff_t>(region.x) * 4;
-        ScaleFrame(frame.pixels, frame.width, frame.height, frame.width, source, origin, scratchPitch, layout_.width,
-                   layout_.height, TargetLayout::Xrgb8888, Filter(), region);
+        auto* origin = reinterpret_cast<uint8_t*>(scratch_.data()) -
+                       static_cast<ptrdiff_t>(region.y) * scratchPitch - static_cast<ptrdiff_t>(region.x) * 4;
+        ScaleFrame(frame.pixels, frame.width, frame.height, frame.width, source, origin, scratchPitch,
+                   layout_.width, layout_.height, TargetLayout::Xrgb8888, Filter(), region);
         auto* out = static_cast<uint8_t*>(surface->pixels) +
                     static_cast<ptrdiff_t>(layout_.y + region.y) * surface->pitch +
                     static_cast<ptrdiff_t>(layout_.x + region.x) * surface->format->BytesPerPixel;

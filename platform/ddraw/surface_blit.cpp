@@ -5,8 +5,8 @@
 #include "platform/ddraw/memory_surface.h"
 #include "platform/win32/unsupported.h"
 
-void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch, int width,
-                int height) {
+void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch,
+                int width, int height) {
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(uint16_t);
     for (int row = 0; row < height; ++row) {
         std::memcpy(destination + static_cast<ptrdiff_t>(row) * destinationPitch,
@@ -59,7 +59,8 @@ HRESULT MemorySurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* sourceInte
     if (source == this) {
         return ReportUnsupported("BltFast within one surface", DDERR_UNSUPPORTED);
     }
-    if (kind_ == SurfaceKind::Depth || source->kind_ == SurfaceKind::Depth || source->IsRgb555() != IsRgb555()) {
+    if (kind_ == SurfaceKind::Depth || source->kind_ == SurfaceKind::Depth ||
+        source->IsRgb555() != IsRgb555()) {
         return DDERR_INVALIDPIXELFORMAT;
     }
     const RECT rect = srcRect != nullptr ? *srcRect : RECT{0, 0, source->Width(), source->Height()};
@@ -81,7 +82,8 @@ HRESULT MemorySurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* sourceInte
     const uint16_t* from = source->Pixels() + static_cast<ptrdiff_t>(rect.top) * source->Width() + rect.left;
     uint16_t* to = Pixels() + static_cast<ptrdiff_t>(y) * Width() + x;
     if (keyed) {
-        CopyPixelsKeyed(from, source->Width(), to, Width(), width, height, source->sourceKey_, source->RgbMask());
+        CopyPixelsKeyed(from, source->Width(), to, Width(), width, height, source->sourceKey_,
+                        source->RgbMask());
     } else {
         CopyPixels(from, source->Width(), to, Width(), width, height);
     }

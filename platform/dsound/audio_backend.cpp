@@ -14,7 +14,7 @@ std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Sdl};
 
 // ---- SDL2 ------------------------------------------------------------------
 class SdlAudioOutput final : public AudioOutput {
-public:
+  public:
     SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user)
         : device_(device), pull_(pull), user_(user) {}
     ~SdlAudioOutput() override {
@@ -37,7 +37,7 @@ public:
 
     void Bind(SDL_AudioDeviceID device) { device_ = device; }
 
-private:
+  private:
     SDL_AudioDeviceID device_;
     AudioPullFunction pull_;
     void* user_;
@@ -79,7 +79,7 @@ MemoryDevice& TheMemoryDevice() {
 }
 
 class MemoryAudioOutput final : public AudioOutput {
-public:
+  public:
     ~MemoryAudioOutput() override {
         MemoryDevice& device = TheMemoryDevice();
         std::lock_guard lock(device.mutex);

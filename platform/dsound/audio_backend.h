@@ -13,7 +13,7 @@
 using AudioPullFunction = void (*)(void* user, int16_t* stereo, size_t frames);
 
 class AudioOutput {
-public:
+  public:
     virtual ~AudioOutput() = default;  // after it returns, pull is never called again
 };
 

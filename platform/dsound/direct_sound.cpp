@@ -10,9 +10,11 @@
 #include "platform/dsound/testing.h"
 #include "platform/win32/unsupported.h"
 
-const CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x54, 0x54, 0x00, 0x00}};
+const CLSID CLSID_DirectSound = {
+    0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x54, 0x54, 0x00, 0x00}};
 const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-const IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const IID IID_IDirectSoundBuffer = {
+    0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 namespace {
 
@@ -26,7 +28,7 @@ thread_local int comInitCount = 0;
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 class DirectSoundDevice final : public IDirectSound {
-public:
+  public:
     DirectSoundDevice() = default;
     DirectSoundDevice(const DirectSoundDevice&) = delete;
     DirectSoundDevice& operator=(const DirectSoundDevice&) = delete;
@@ -140,7 +142,7 @@ public:
         return DS_OK;
     }
 
-private:
+  private:
     ~DirectSoundDevice() override = default;
 
     std::atomic<ULONG> references_{1};
@@ -190,7 +192,8 @@ void CoUninitialize() {
     }
 }
 
-HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId, LPVOID* object) {
+HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                         LPVOID* object) {
     if (object == nullptr) {
         return E_POINTER;
     }

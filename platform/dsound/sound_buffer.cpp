@@ -37,8 +37,8 @@ void ReportFormat(const WAVEFORMATEX& format) {
 SoundBuffer::SoundBuffer(std::shared_ptr<SoundDeviceShared> device, DWORD flags, const WAVEFORMATEX& format)
     : device_(std::move(device)), flags_(flags), format_(format) {}
 
-HRESULT SoundBuffer::CreateSecondary(const std::shared_ptr<SoundDeviceShared>& device, const DSBUFFERDESC& desc,
-                                     SoundBuffer** buffer) {
+HRESULT SoundBuffer::CreateSecondary(const std::shared_ptr<SoundDeviceShared>& device,
+                                     const DSBUFFERDESC& desc, SoundBuffer** buffer) {
     *buffer = nullptr;
     if (desc.lpwfxFormat == nullptr || desc.dwBufferBytes < DSBSIZE_MIN || desc.dwBufferBytes > DSBSIZE_MAX) {
         return DSERR_INVALIDPARAM;
@@ -88,7 +88,8 @@ HRESULT SoundBuffer::CreatePrimary(const std::shared_ptr<SoundDeviceShared>& dev
         return DSERR_INVALIDPARAM;
     }
     // The device's own format until SetFormat.
-    WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, device->mixer.OutputRate(), device->mixer.OutputRate() * 4, 4, 16, 0};
+    WAVEFORMATEX format{
+        WAVE_FORMAT_PCM, 2, device->mixer.OutputRate(), device->mixer.OutputRate() * 4, 4, 16, 0};
     auto* created = new (std::nothrow) SoundBuffer(device, desc.dwFlags, format);
     if (created == nullptr) {
         return DSERR_OUTOFMEMORY;
@@ -208,7 +209,8 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audi
         return DSERR_INVALIDPARAM;
     }
     DWORD first = std::min(bytes, length - offset);
-    DWORD second = audio2 != nullptr ? bytes - first : 0;  // without a second pointer the lock stops at the end
+    DWORD second =
+        audio2 != nullptr ? bytes - first : 0;  // without a second pointer the lock stops at the end
     lockCopy_.reset(new (std::nothrow) uint8_t[first + second]);
     if (lockCopy_ == nullptr) {
         return DSERR_OUTOFMEMORY;
@@ -237,8 +239,9 @@ HRESULT SoundBuffer::Unlock(LPVOID audio1, DWORD audioBytes1, LPVOID audio2, DWO
         return DSERR_INVALIDCALL;
     }
     bool firstOk = audio1 == lockCopy_.get() && audioBytes1 <= lockFirst_;
-    bool secondOk = audio2 == nullptr ? audioBytes2 == 0
-                                      : (audio2 == lockCopy_.get() + lockFirst_ && audioBytes2 <= lockSecond_);
+    bool secondOk = audio2 == nullptr
+                        ? audioBytes2 == 0
+                        : (audio2 == lockCopy_.get() + lockFirst_ && audioBytes2 <= lockSecond_);
     if (!firstOk || !secondOk) {
         return DSERR_INVALIDPARAM;
     }
@@ -289,7 +292,8 @@ HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX format) {
     if (device_->cooperativeLevel.load() < DSSCL_PRIORITY) {
         return DSERR_PRIOLEVELNEEDED;
     }
-    if (!IsSupportedFormat(*format) || format->nAvgBytesPerSec != format->nSamplesPerSec * format->nBlockAlign) {
+    if (!IsSupportedFormat(*format) ||
+        format->nAvgBytesPerSec != format->nSamplesPerSec * format->nBlockAlign) {
         ReportFormat(*format);
         return DSERR_BADFORMAT;
     }
@@ -338,7 +342,8 @@ HRESULT SoundBuffer::SetFrequency(DWORD frequency) {
     if ((flags_ & DSBCAPS_CTRLFREQUENCY) == 0 || IsPrimary()) {
         return DSERR_CONTROLUNAVAIL;
     }
-    if (frequency != DSBFREQUENCY_ORIGINAL && (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX)) {
+    if (frequency != DSBFREQUENCY_ORIGINAL &&
+        (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX)) {
         return DSERR_INVALIDPARAM;
     }
     std::lock_guard lock(Mutex());

@@ -19,7 +19,7 @@ struct SoundDeviceShared {
 };
 
 class SoundBuffer final : public IDirectSoundBuffer {
-public:
+  public:
     // Validates the description of a secondary buffer and makes it, silent,
     // stopped at 0. Caller owns the one reference.
     static HRESULT CreateSecondary(const std::shared_ptr<SoundDeviceShared>& device, const DSBUFFERDESC& desc,
@@ -37,8 +37,8 @@ public:
 
     HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
     HRESULT GetStatus(DWORD* status) override;
-    HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2, DWORD* audioBytes2,
-                 DWORD flags) override;
+    HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2,
+                 DWORD* audioBytes2, DWORD flags) override;
     HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) override;
     HRESULT SetCurrentPosition(DWORD newPosition) override;
     HRESULT SetFormat(LPCWAVEFORMATEX format) override;
@@ -49,7 +49,7 @@ public:
     HRESULT Unlock(LPVOID audio1, DWORD audioBytes1, LPVOID audio2, DWORD audioBytes2) override;
     HRESULT Restore() override;
 
-private:
+  private:
     SoundBuffer(std::shared_ptr<SoundDeviceShared> device, DWORD flags, const WAVEFORMATEX& format);
     ~SoundBuffer() override = default;
     SoundBuffer(const SoundBuffer&) = delete;

@@ -18,7 +18,8 @@ constexpr int WEIGHT_SHIFT = MIX_FRACTION_BITS - 16;
 constexpr float WEIGHT_SCALE = 1.0f / 65536.0f;
 
 inline float Weight(uint64_t position) {
-    return static_cast<float>(static_cast<int32_t>((position & FRACTION_MASK) >> WEIGHT_SHIFT)) * WEIGHT_SCALE;
+    return static_cast<float>(static_cast<int32_t>((position & FRACTION_MASK) >> WEIGHT_SHIFT)) *
+           WEIGHT_SCALE;
 }
 
 // The frame after `index` for interpolation: wraps for a looping voice and is
@@ -148,10 +149,9 @@ size_t MixMonoFours(MixVoice& voice, float* accumulator, size_t frames) {
         const uint64_t p1 = p0 + step;
         const uint64_t p2 = p1 + step;
         const uint64_t p3 = p2 + step;
-        const __m128i pairs = _mm_set_epi32(SamplePair(samples, p3 >> MIX_FRACTION_BITS),
-                                            SamplePair(samples, p2 >> MIX_FRACTION_BITS),
-                                            SamplePair(samples, p1 >> MIX_FRACTION_BITS),
-                                            SamplePair(samples, p0 >> MIX_FRACTION_BITS));
+        const __m128i pairs = _mm_set_epi32(
+            SamplePair(samples, p3 >> MIX_FRACTION_BITS), SamplePair(samples, p2 >> MIX_FRACTION_BITS),
+            SamplePair(samples, p1 >> MIX_FRACTION_BITS), SamplePair(samples, p0 >> MIX_FRACTION_BITS));
         const __m128 a = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16));
         const __m128 b = _mm_cvtepi32_ps(_mm_srai_epi32(pairs, 16));
         const __m128 weight = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(fractions, WEIGHT_SHIFT)), scale);
@@ -260,7 +260,8 @@ void SoundMixer::Mix(int16_t* stereo, size_t frames) {
     for (MixVoice* voice : playing_) {
         MixVoiceInto(*voice, accumulator_.data(), frames);
     }
-    playing_.erase(std::remove_if(playing_.begin(), playing_.end(), [](const MixVoice* v) { return !v->playing; }),
-                   playing_.end());
+    playing_.erase(
+        std::remove_if(playing_.begin(), playing_.end(), [](const MixVoice* v) { return !v->playing; }),
+        playing_.end());
     ConvertToPcm(accumulator_.data(), stereo, frames * 2);
 }

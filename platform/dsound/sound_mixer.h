@@ -17,9 +17,9 @@ constexpr int MIX_FRACTION_BITS = 32;
 struct MixVoice {
     const int16_t* samples = nullptr;  // interleaved frames, shared buffer memory
     uint32_t frameCount = 0;
-    uint32_t channels = 1;             // 1 or 2
-    uint64_t position = 0;             // frames, MIX_FRACTION_BITS fraction
-    uint64_t step = 0;                 // source frames per output frame, same fixed point
+    uint32_t channels = 1;  // 1 or 2
+    uint64_t position = 0;  // frames, MIX_FRACTION_BITS fraction
+    uint64_t step = 0;      // source frames per output frame, same fixed point
     float leftGain = 1.0f;
     float rightGain = 1.0f;
     bool playing = false;
@@ -44,7 +44,7 @@ bool MixVoiceInto(MixVoice& voice, float* accumulator, size_t frames);
 // valid after the device is gone. The mutex guards every MixVoice and the
 // sample memory they read; buffer methods take it, the audio thread mixes under it.
 class SoundMixer {
-public:
+  public:
     explicit SoundMixer(DWORD outputRate) : outputRate_(outputRate) {}
 
     DWORD OutputRate() const { return outputRate_; }
@@ -61,7 +61,7 @@ public:
         static_cast<SoundMixer*>(mixer)->Mix(stereo, frames);
     }
 
-private:
+  private:
     const DWORD outputRate_;
     std::mutex mutex_;
     std::vector<MixVoice*> playing_;

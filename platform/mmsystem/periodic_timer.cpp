@@ -1,10 +1,10 @@
 // The multimedia timer: timer capabilities, periods, and timer events run on
 // one timer thread of our own.
 #include <algorithm>
-#include <cstdint>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -38,7 +38,7 @@ struct TimerEvent {
 
 // Never deleted: a timer thread left running at exit may still reach it.
 class TimerThread {
-public:
+  public:
     UINT Add(UINT delay, LPTIMECALLBACK callback, DWORD_PTR user, bool periodic) {
         std::lock_guard lock(mutex_);
         if (closed_) {
@@ -71,7 +71,8 @@ public:
 
     MMRESULT Remove(UINT id) {
         std::lock_guard lock(mutex_);
-        auto found = std::find_if(events_.begin(), events_.end(), [id](const TimerEvent& e) { return e.id == id; });
+        auto found =
+            std::find_if(events_.begin(), events_.end(), [id](const TimerEvent& e) { return e.id == id; });
         if (found == events_.end()) {
             return MMSYSERR_INVALPARAM;
         }
@@ -101,7 +102,7 @@ public:
         }
     }
 
-private:
+  private:
     void Run() {
         std::unique_lock lock(mutex_);
         while (!closed_) {
@@ -109,8 +110,9 @@ private:
                 WaitUntil(lock, NO_EVENT);
                 continue;
             }
-            auto next = std::min_element(events_.begin(), events_.end(),
-                                         [](const TimerEvent& a, const TimerEvent& b) { return a.dueUs < b.dueUs; });
+            auto next =
+                std::min_element(events_.begin(), events_.end(),
+                                 [](const TimerEvent& a, const TimerEvent& b) { return a.dueUs < b.dueUs; });
             if (const int64_t due = next->dueUs; ClockNowUs() < due) {
                 // A copy: events added or removed meanwhile move the list, and
                 // the wait reads its deadline again when it wakes.

@@ -19,4 +19,6 @@ DWORD timeGetTime() {
     return static_cast<DWORD>(ClockNowUs() / 1000);
 }
 
-void SetTimeSourceForTesting(TimeSourceFunction source) { timeSource.store(source, std::memory_order_release); }
+void SetTimeSourceForTesting(TimeSourceFunction source) {
+    timeSource.store(source, std::memory_order_release);
+}

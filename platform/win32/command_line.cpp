@@ -84,8 +84,9 @@ struct Parser {
         int parsed = 0;
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
         if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
-            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) + "' (a whole number from " +
-                        std::to_string(low) + " to " + std::to_string(high) + ")");
+            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
+                        "' (a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                        ")");
         }
         *number = parsed;
         return true;
@@ -101,7 +102,8 @@ struct Parser {
         const size_t dot = leaf.find_last_of('.');
         if (!leaf.empty() && dot != std::string_view::npos && dot > 0 && leaf.substr(dot) != ".mkv" &&
             leaf.substr(dot) != ".mp4") {
-            return Fail("unknown capture format '" + std::string(leaf.substr(dot)) + "' for '--capture' (.mkv, .mp4, or a folder ending in /)");
+            return Fail("unknown capture format '" + std::string(leaf.substr(dot)) +
+                        "' for '--capture' (.mkv, .mp4, or a folder ending in /)");
         }
         result.settings.capture.output = std::string(output);
         return true;
@@ -112,13 +114,14 @@ struct Parser {
         int width = 0;
         int height = 0;
         const std::string_view widthText = text.substr(0, x);
-        const std::string_view heightText = x == std::string_view::npos ? std::string_view() : text.substr(x + 1);
+        const std::string_view heightText =
+            x == std::string_view::npos ? std::string_view() : text.substr(x + 1);
         auto whole = [](std::string_view part, int* number) {
             auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), *number);
             return !part.empty() && error == std::errc() && end == part.data() + part.size();
         };
-        if (!whole(widthText, &width) || !whole(heightText, &height) || width < 64 || height < 48 || width > 7680 ||
-            height > 5760) {
+        if (!whole(widthText, &width) || !whole(heightText, &height) || width < 64 || height < 48 ||
+            width > 7680 || height > 5760) {
             return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
                         "' (WxH, from 64x48 to 7680x5760)");
         }
@@ -139,7 +142,8 @@ struct Parser {
             names += names.empty() ? "" : ", ";
             names += word;
         }
-        return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) + "' (one of: " + names + ")");
+        return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
+                    "' (one of: " + names + ")");
     }
 
     // One option; false ends parsing (an error, or help and version done).
@@ -173,13 +177,17 @@ struct Parser {
         if (name == "--windowed") return flag(&settings.windowed, true);
         if (name == "--fullscreen") return flag(&settings.windowed, false);
         if (name == "--no-sound") return flag(&settings.sound, false);
-        if (name == "--display") return Value(name, inlineValue, &value) && Number(name, value, 0, 63, &settings.display);
-        if (name == "--volume") return Value(name, inlineValue, &value) && Number(name, value, 0, 100, &settings.volume);
+        if (name == "--display")
+            return Value(name, inlineValue, &value) && Number(name, value, 0, 63, &settings.display);
+        if (name == "--volume")
+            return Value(name, inlineValue, &value) && Number(name, value, 0, 100, &settings.volume);
         if (name == "--quiet") return flag(&settings.capture.quiet, true);
         if (name == "--capture") return Value(name, inlineValue, &value) && CaptureOutput(value);
-        if (name == "--fps") return Value(name, inlineValue, &value) && Number(name, value, 1, 240, &settings.capture.fps);
+        if (name == "--fps")
+            return Value(name, inlineValue, &value) && Number(name, value, 1, 240, &settings.capture.fps);
         if (name == "--seconds") {
-            return Value(name, inlineValue, &value) && Number(name, value, 1, 86400, &settings.capture.seconds);
+            return Value(name, inlineValue, &value) &&
+                   Number(name, value, 1, 86400, &settings.capture.seconds);
         }
         if (name == "--size") return Value(name, inlineValue, &value) && Size(name, value);
         if (name == "--renderer") {
@@ -192,7 +200,8 @@ struct Parser {
         }
         if (name == "--scale") {
             return Value(name, inlineValue, &value) &&
-                   OneOf<ScaleChoice>(name, value, {{"fit", ScaleChoice::Fit}, {"integer", ScaleChoice::Integer}},
+                   OneOf<ScaleChoice>(name, value,
+                                      {{"fit", ScaleChoice::Fit}, {"integer", ScaleChoice::Integer}},
                                       &settings.scale);
         }
         if (name == "--filter") {

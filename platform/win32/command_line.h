@@ -9,11 +9,11 @@
 
 // Exit codes of the process.
 constexpr int EXIT_CODE_OK = 0;
-constexpr int EXIT_CODE_FAILED = 1;     // could not run: no display, no such monitor, nothing to present on
+constexpr int EXIT_CODE_FAILED = 1;      // could not run: no display, no such monitor, nothing to present on
 constexpr int EXIT_CODE_BAD_USAGE = 64;  // as sysexits.h's EX_USAGE
 
 struct ParsedCommandLine {
-    bool run = false;          // false: end at once with exitCode (help, version, bad usage)
+    bool run = false;  // false: end at once with exitCode (help, version, bad usage)
     int exitCode = EXIT_CODE_OK;
     StandInSettings settings;
     std::string programLine;  // what follows "--", for WinMain

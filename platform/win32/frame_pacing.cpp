@@ -32,7 +32,6 @@ FramePacer mainPacer;
 
 }  // namespace
 
-
 void NoteFramePresented() {
     std::lock_guard lock(pacerMutex);
     mainPacer.NoteFlip(ClockNowUs());

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 class FramePacer {
-public:
+  public:
     void NoteFlip(int64_t nowUs);
     // Microseconds from nowUs that can pass without a frame falling due: at
     // least MIN_WAIT_US, and MIN_WAIT_US until the cadence is known.
@@ -19,7 +19,7 @@ public:
     static constexpr int64_t MAX_WAIT_US = 100000;
     static constexpr int64_t MARGIN_US = 1500;  // wake this much before the earliest next frame
 
-private:
+  private:
     static constexpr int HISTORY = 8;
     int64_t lastFlipUs_ = -1;
     std::array<int64_t, HISTORY> intervals_{};

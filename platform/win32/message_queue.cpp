@@ -276,6 +276,7 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
     if (record == nullptr) {
         return FALSE;
     }
-    return std::erase_if(record->timers, [id](const WindowTimer& timer) { return timer.id == id; }) > 0 ? TRUE
-                                                                                                           : FALSE;
+    return std::erase_if(record->timers, [id](const WindowTimer& timer) { return timer.id == id; }) > 0
+               ? TRUE
+               : FALSE;
 }

@@ -1,7 +1,8 @@
 // Module look-up: the executable itself and the named entries the stand-in
 // provides in place of system libraries.
-#include <string>
 #include <strings.h>
+
+#include <string>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -63,7 +64,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
         return ReportUnsupported("GetProcAddress by ordinal", FARPROC{nullptr});
     }
     for (const ProcEntry& entry : Overrides()) {
-        if (strcasecmp(entry.module.c_str(), module->name) == 0 && strcasecmp(entry.name.c_str(), procName) == 0) {
+        if (strcasecmp(entry.module.c_str(), module->name) == 0 &&
+            strcasecmp(entry.name.c_str(), procName) == 0) {
             return entry.function;
         }
     }

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 struct ResourceEntry {
-    uint32_t id;            // integer id ("#115" and 115 both name id 115)
-    uint32_t typeId;        // integer type (10 = RCDATA), or 0 for a named type
-    const char* typeName;   // named type such as "MESH", or null
+    uint32_t id;           // integer id ("#115" and 115 both name id 115)
+    uint32_t typeId;       // integer type (10 = RCDATA), or 0 for a named type
+    const char* typeName;  // named type such as "MESH", or null
     const uint8_t* data;
     uint32_t size;
 };

@@ -1,7 +1,8 @@
 // Resources: the executable's embedded resource table, looked up by id and type.
+#include <strings.h>
+
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/win32/resource_table.h"
 #include "platform/win32/unsupported.h"

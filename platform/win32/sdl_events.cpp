@@ -21,7 +21,8 @@ bool DisplayConnectionLost(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_WAYLAND) {
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+        info.subsystem == SDL_SYSWM_WAYLAND) {
         return wl_display_get_error(info.info.wl.display) != 0;
     }
 #else
@@ -49,7 +50,8 @@ void PostKey(const SDL_KeyboardEvent& key) {
     if (key.repeat != 0) {
         lParam |= LPARAM{1} << 30;
     }
-    PostMessageA(window, key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey), lParam);
+    PostMessageA(window, key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey),
+                 lParam);
 }
 
 void SendSetCursor(uint32_t sdlWindowId) {

@@ -37,12 +37,12 @@ void ClockReschedule(int ticket, int64_t deadlineUs);
 // While the calling thread blocks on something other than the clock (joining
 // a thread that needs the clock to end), the others go on.
 class OffClock {
-public:
+  public:
     OffClock();
     ~OffClock();
     OffClock(const OffClock&) = delete;
     OffClock& operator=(const OffClock&) = delete;
 
-private:
+  private:
     int ticket_;
 };

@@ -1,11 +1,12 @@
 // Threads and waiting on std::thread; a created thread runs detached, as the
 // program never waits on a thread handle.
+#include <pthread.h>
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <exception>
 #include <memory>
-#include <pthread.h>
 #include <system_error>
 #include <thread>
 

@@ -119,9 +119,8 @@ void VirtualClock::PassTurn() {
         if (participant->state != State::Waiting || participant->deadline == NEVER) {
             continue;
         }
-        if (next == nullptr ||
-            std::tie(participant->deadline, participant->rank, participant->order) <
-                std::tie(next->deadline, next->rank, next->order)) {
+        if (next == nullptr || std::tie(participant->deadline, participant->rank, participant->order) <
+                                   std::tie(next->deadline, next->rank, next->order)) {
             next = participant.get();
             nextTicket = ticket;
         }

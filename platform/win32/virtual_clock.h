@@ -15,7 +15,7 @@
 #include <mutex>
 
 class VirtualClock {
-public:
+  public:
     static constexpr int64_t NEVER = std::numeric_limits<int64_t>::max();
 
     // The calling thread becomes the first participant and holds the turn.
@@ -46,7 +46,7 @@ public:
     void Dissolve();
     bool Dissolved() const;
 
-private:
+  private:
     enum class State { Running, Waiting, Off };
     struct Participant {
         State state = State::Waiting;

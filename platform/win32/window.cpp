@@ -208,7 +208,8 @@ SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title, bool* presentsWithGp
         flags |= SDL_WINDOW_BORDERLESS;
         SDL_GetDisplayBounds(settings.display, &bounds);
     }
-    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    SDL_Window* window =
+        SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
     if (window == nullptr) {
         std::fprintf(stderr, "trelk: cannot make the window: %s\n", SDL_GetError());
         return nullptr;
@@ -240,7 +241,8 @@ WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     for (auto& [id, record] : registry.windows) {
-        if (record->alive && record->sdlWindow != nullptr && SDL_GetWindowID(record->sdlWindow) == sdlWindowId) {
+        if (record->alive && record->sdlWindow != nullptr &&
+            SDL_GetWindowID(record->sdlWindow) == sdlWindowId) {
             return record.get();
         }
     }
@@ -283,7 +285,8 @@ bool VideoUnavailable() { return videoUnavailable.load(); }
 void MarkVideoUnavailable() { videoUnavailable.store(true); }
 
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
-    if (windowClass == nullptr || windowClass->lpszClassName == nullptr || windowClass->lpfnWndProc == nullptr) {
+    if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
+        windowClass->lpfnWndProc == nullptr) {
         return 0;
     }
     ReportClassExtras(*windowClass);

@@ -1,15 +1,16 @@
+#include "log/debug_log.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "app/program_objects.h"
-#include "log/debug_log.h"
 #include "tests/app/app_test_support.h"
 
 namespace {
 
 class LogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { std::remove("debug.log"); }
     void TearDown() override { logLines = 0; }
 };

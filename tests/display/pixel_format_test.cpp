@@ -1,11 +1,12 @@
 // Pixel-format analysis and the colour-packing rule, against the layouts'
 // known values and the shift formula written out here.
+#include "display/pixel_format.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "display/pixel_format.h"
 #include "tests/display/log_lines.h"
 
 namespace {

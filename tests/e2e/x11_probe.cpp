@@ -13,11 +13,10 @@
 #include <X11/extensions/Xfixes.h>
 
 #include <cstdint>
-#include <ctime>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -66,7 +65,8 @@ bool HashArea(Display* display, Window root, const Area& area, uint64_t* hash) {
     const int rows = area.height < 24 ? area.height : 24;
     for (int row = 0; row < rows; ++row) {
         const int y = area.y + row * area.height / rows;
-        XImage* image = XGetImage(display, root, area.x, y, static_cast<unsigned>(area.width), 1, AllPlanes, ZPixmap);
+        XImage* image =
+            XGetImage(display, root, area.x, y, static_cast<unsigned>(area.width), 1, AllPlanes, ZPixmap);
         if (image == nullptr) {
             return false;
         }
@@ -91,7 +91,8 @@ int FramesPerSecond(Display* display, double seconds, const Area& area) {
     for (;;) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        double elapsed = static_cast<double>(now.tv_sec - start.tv_sec) + (now.tv_nsec - start.tv_nsec) * 1e-9;
+        double elapsed =
+            static_cast<double>(now.tv_sec - start.tv_sec) + (now.tv_nsec - start.tv_nsec) * 1e-9;
         if (elapsed >= seconds) {
             break;
         }
@@ -168,7 +169,10 @@ int main(int argc, char** argv) {
         }
         result = FramesPerSecond(display, std::strtod(argv[2], nullptr), area);
     } else {
-        std::fputs("usage: x11_probe close <window> | cursor | fps <seconds> [x y w h] | first-frame <seconds> [x y]\n", stderr);
+        std::fputs(
+            "usage: x11_probe close <window> | cursor | fps <seconds> [x y w h] | first-frame <seconds> [x "
+            "y]\n",
+            stderr);
     }
     XCloseDisplay(display);
     return result;

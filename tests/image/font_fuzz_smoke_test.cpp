@@ -13,8 +13,8 @@ namespace {
 TEST(FuzzSmoke, FontStripOnEverySizeAroundTheFixedOffsets) {
     std::mt19937 random(99);
     const std::vector<uint8_t> font = MakeFontResource();
-    for (size_t size : {size_t{0}, size_t{1}, size_t{20}, size_t{786}, FONT_BYTES_READ - 1, FONT_BYTES_READ,
-                        font.size()}) {
+    for (size_t size :
+         {size_t{0}, size_t{1}, size_t{20}, size_t{786}, FONT_BYTES_READ - 1, FONT_BYTES_READ, font.size()}) {
         ASSERT_EQ(LLVMFuzzerTestOneInput(font.data(), size), 0) << size;
     }
     for (int i = 0; i < 300; ++i) {

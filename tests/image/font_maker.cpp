@@ -14,7 +14,8 @@ FontColour FontPaletteColour(int i, int whiteAlso) {
     if (i == 255 || i == whiteAlso) {
         return FontColour{255, 255, 255};
     }
-    return FontColour{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>((i * 37) % 256)};
+    return FontColour{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                      static_cast<uint8_t>((i * 37) % 256)};
 }
 
 std::vector<uint8_t> MakeFontResource(int whiteAlso, bool noWhite) {

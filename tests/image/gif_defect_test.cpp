@@ -18,7 +18,9 @@ struct ImageDeleter {
 };
 using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
 
-ImagePtr Decode(const std::vector<uint8_t>& stream) { return ImagePtr(DecodeGif(stream.data(), stream.size())); }
+ImagePtr Decode(const std::vector<uint8_t>& stream) {
+    return ImagePtr(DecodeGif(stream.data(), stream.size()));
+}
 
 std::vector<uint8_t> Pixels(const GifImage& image) {
     return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);

@@ -16,7 +16,9 @@ struct ImageDeleter {
 };
 using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
 
-ImagePtr Decode(const std::vector<uint8_t>& stream) { return ImagePtr(DecodeGif(stream.data(), stream.size())); }
+ImagePtr Decode(const std::vector<uint8_t>& stream) {
+    return ImagePtr(DecodeGif(stream.data(), stream.size()));
+}
 
 void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& what) {
     SCOPED_TRACE(what);
@@ -30,7 +32,8 @@ void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& 
     EXPECT_EQ(image->height, reference.height);
     EXPECT_EQ(image->colourCount, reference.colourCount);
     for (int i = 0; i < 256; ++i) {
-        const Colour expected = i < reference.colourCount ? reference.palette[static_cast<size_t>(i)] : Colour{};
+        const Colour expected =
+            i < reference.colourCount ? reference.palette[static_cast<size_t>(i)] : Colour{};
         ASSERT_EQ(image->palette[i][0], expected[0]) << "entry " << i;
         ASSERT_EQ(image->palette[i][1], expected[1]) << "entry " << i;
         ASSERT_EQ(image->palette[i][2], expected[2]) << "entry " << i;
@@ -39,8 +42,8 @@ void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& 
                                     image->pixels + static_cast<size_t>(image->width) * image->height);
     ASSERT_EQ(ours.size(), reference.pixels.size());
     for (size_t i = 0; i < ours.size(); ++i) {
-        ASSERT_EQ(ours[i], reference.pixels[i]) << "pixel " << i << " (row " << i / static_cast<size_t>(image->width)
-                                                << ")";
+        ASSERT_EQ(ours[i], reference.pixels[i])
+            << "pixel " << i << " (row " << i / static_cast<size_t>(image->width) << ")";
     }
 }
 
@@ -62,8 +65,10 @@ GifStreamSpec OneImage(int width, int height, int colours, uint32_t seed, bool i
 TEST(GifReference, GlobalTablesOfEverySizeAndCodeSize) {
     for (int colours = 2; colours <= 256; colours *= 2) {
         for (int runLength : {1, 7}) {
-            const auto stream = WriteGifWithGiflib(OneImage(37, 23, colours, 100u + colours, false, runLength));
-            ExpectMatchesGiflib(stream, "colours " + std::to_string(colours) + " run " + std::to_string(runLength));
+            const auto stream =
+                WriteGifWithGiflib(OneImage(37, 23, colours, 100u + colours, false, runLength));
+            ExpectMatchesGiflib(stream,
+                                "colours " + std::to_string(colours) + " run " + std::to_string(runLength));
         }
     }
 }
@@ -107,7 +112,8 @@ TEST(GifReference, ExtensionBlocksOfEveryKindAreSteppedOver) {
     GifStreamSpec withExtensions = plain;
     GifExtension graphicControl{0xF9, {{0x05, 0x0A, 0x00, 0x03}}};
     GifExtension comment{0xFE, {std::vector<uint8_t>(255, 'c'), {'h', 'i'}}};
-    GifExtension application{0xFF, {{'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'}, {0x01, 0x00, 0x00}}};
+    GifExtension application{0xFF,
+                             {{'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'}, {0x01, 0x00, 0x00}}};
     GifExtension plainText{0x01, {std::vector<uint8_t>(12, 0), {'T', 'E', 'X', 'T'}}};
     withExtensions.frames[0].extensions = {graphicControl, comment, application, plainText};
     const auto stream = WriteGifWithGiflib(withExtensions);

@@ -59,8 +59,8 @@ bool PutFrame(GifFileType* gif, const GifFrame& frame) {
         }
     }
     ColorMapObject* local = MakeMap(frame.localColours);
-    const int result = EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height,
-                                        frame.interlaced, local);
+    const int result =
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, local);
     GifFreeMapObject(local);
     if (result == GIF_ERROR) {
         return false;
@@ -161,7 +161,10 @@ std::vector<Colour> RandomColours(int count, uint32_t seed) {
 }
 
 CodePacker::CodePacker(int minCodeSize)
-    : minSize(minCodeSize), clear(1 << minCodeSize), counter(clear + 2), width(minCodeSize + 1),
+    : minSize(minCodeSize),
+      clear(1 << minCodeSize),
+      counter(clear + 2),
+      width(minCodeSize + 1),
       limit(1 << (minCodeSize + 1)) {}
 
 void CodePacker::Put(int code) {
@@ -205,7 +208,8 @@ std::vector<uint8_t> CodePacker::SubBlocks(int blockSize) const {
     return out;
 }
 
-std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize, const std::vector<uint8_t>& imageData,
+std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize,
+                                 const std::vector<uint8_t>& imageData,
                                  const std::vector<Colour>& globalColours, bool interlaced) {
     std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
     auto word = [&out](int value) {

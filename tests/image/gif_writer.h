@@ -10,8 +10,8 @@
 using Colour = std::array<uint8_t, 3>;
 
 struct GifExtension {
-    int label = 0;                              // 0xF9, 0xFE, 0xFF, 0x01, ...
-    std::vector<std::vector<uint8_t>> blocks;   // data sub-blocks, 1..255 bytes each
+    int label = 0;                             // 0xF9, 0xFE, 0xFF, 0x01, ...
+    std::vector<std::vector<uint8_t>> blocks;  // data sub-blocks, 1..255 bytes each
 };
 
 struct GifFrame {
@@ -20,8 +20,8 @@ struct GifFrame {
     int width = 0;
     int height = 0;
     bool interlaced = false;
-    std::vector<Colour> localColours;  // empty: no local table
-    std::vector<uint8_t> pixels;       // width x height, top row first
+    std::vector<Colour> localColours;      // empty: no local table
+    std::vector<uint8_t> pixels;           // width x height, top row first
     std::vector<GifExtension> extensions;  // written before the image
 };
 
@@ -42,7 +42,7 @@ struct ReferenceImage {
     int width = 0;
     int height = 0;
     int colourCount = 0;
-    std::vector<Colour> palette;   // colourCount entries
+    std::vector<Colour> palette;  // colourCount entries
     std::vector<uint8_t> pixels;
 };
 ReferenceImage ReadGifWithGiflib(const std::vector<uint8_t>& stream);
@@ -56,7 +56,7 @@ std::vector<Colour> RandomColours(int count, uint32_t seed);
 // the counter passes 2^width, back to minCodeSize + 1 on a clear code), and
 // splits the bytes into data sub-blocks of at most blockSize bytes.
 class CodePacker {
-public:
+  public:
     explicit CodePacker(int minCodeSize);
     void Put(int code);
     void PutClear() { Put(clear); }
@@ -68,7 +68,7 @@ public:
     const int minSize;
     const int clear;
 
-private:
+  private:
     std::vector<uint8_t> bytes;
     uint32_t bits = 0;
     int bitCount = 0;
@@ -81,5 +81,6 @@ private:
 // A whole stream around hand-made image data: header, screen, optional global
 // table, one image descriptor with optional local table, the code size byte,
 // then imageData as given (sub-blocks), then the trailer.
-std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize, const std::vector<uint8_t>& imageData,
+std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize,
+                                 const std::vector<uint8_t>& imageData,
                                  const std::vector<Colour>& globalColours = {}, bool interlaced = false);

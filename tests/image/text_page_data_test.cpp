@@ -10,7 +10,8 @@
 namespace {
 
 bool Drawable(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || std::strchr("'-.+?!():*&@/", c) != nullptr;
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+           std::strchr("'-.+?!():*&@/", c) != nullptr;
 }
 
 TEST(TextPageData, EveryLineHasTwentyDrawableCharactersAndEachPageEndsWithNul) {
@@ -23,7 +24,8 @@ TEST(TextPageData, EveryLineHasTwentyDrawableCharactersAndEachPageEndsWithNul) {
         for (int line = 0; line < 17; ++line) {
             const std::string text(page->text + 20 * line, 20);
             for (char c : text) {
-                ASSERT_TRUE(Drawable(c) && c != '\0') << "page " << p << " line " << line << ": \"" << text << "\"";
+                ASSERT_TRUE(Drawable(c) && c != '\0')
+                    << "page " << p << " line " << line << ": \"" << text << "\"";
             }
             if (text.find_first_not_of(' ') != std::string::npos) ++written;
         }

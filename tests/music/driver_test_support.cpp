@@ -50,10 +50,12 @@ SWORD LoadSample(const SampleSpec& sampleSpec) {
     ResourceReader reader{};
     OpenResourceReader(reader, file.data(), static_cast<uint32_t>(file.size()));
     SAMPLE sample{};
-    sample.length = sampleSpec.lengthOverride != 0 ? sampleSpec.lengthOverride : static_cast<ULONG>(sampleSpec.data.size());
+    sample.length = sampleSpec.lengthOverride != 0 ? sampleSpec.lengthOverride
+                                                   : static_cast<ULONG>(sampleSpec.data.size());
     sample.loopstart = sampleSpec.loopStart;
     sample.loopend = sampleSpec.loopEnd;
-    sample.flags = static_cast<UWORD>(SF_SIGNED | (sampleSpec.sixteenBit ? SF_16BITS : 0) | (sampleSpec.looped ? SF_LOOP : 0));
+    sample.flags = static_cast<UWORD>(SF_SIGNED | (sampleSpec.sixteenBit ? SF_16BITS : 0) |
+                                      (sampleSpec.looped ? SF_LOOP : 0));
     SAMPLOAD loader{};
     loader.length = sample.length;
     loader.loopstart = sample.loopstart;

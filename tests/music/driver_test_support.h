@@ -15,7 +15,7 @@
 // Thread-safe: the driver may program it from the music thread while the
 // test fires it.
 class FakeTimer final : public MultimediaTimerForTesting {
-public:
+  public:
     struct Event {
         UINT delay;
         UINT resolution;
@@ -38,7 +38,7 @@ public:
     std::vector<UINT> killed;
     UINT nextId = 100;
 
-private:
+  private:
     UINT LiveIdLocked() const { return events.size() == 1 ? events.begin()->first : 0; }
 };
 
@@ -55,7 +55,7 @@ struct SampleSpec {
 SWORD LoadSample(const SampleSpec& sampleSpec);
 
 class DriverTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // VoicePlay of a whole sample of `size` samples on `voice`, then the update.

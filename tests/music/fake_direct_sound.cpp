@@ -91,7 +91,8 @@ HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD newPosition) {
 
 HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX newFormat) {
     std::lock_guard lock(owner_->mutex);
-    Record("SetFormat:" + std::to_string(newFormat->nChannels) + "x" + std::to_string(newFormat->nSamplesPerSec));
+    Record("SetFormat:" + std::to_string(newFormat->nChannels) + "x" +
+           std::to_string(newFormat->nSamplesPerSec));
     return DS_OK;
 }
 

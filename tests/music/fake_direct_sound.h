@@ -14,7 +14,7 @@
 class FakeDirectSound;
 
 class FakeSoundBuffer final : public IDirectSoundBuffer {
-public:
+  public:
     FakeSoundBuffer(FakeDirectSound* owner, DWORD flags, std::shared_ptr<std::vector<uint8_t>> data,
                     const FakeSoundBuffer* original);
 
@@ -38,8 +38,8 @@ public:
     ULONG Release() override;
     HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
     HRESULT GetStatus(DWORD* status) override;
-    HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2, DWORD* audioBytes2,
-                 DWORD flags) override;
+    HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2,
+                 DWORD* audioBytes2, DWORD flags) override;
     HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) override;
     HRESULT SetCurrentPosition(DWORD newPosition) override;
     HRESULT SetFormat(LPCWAVEFORMATEX format) override;
@@ -55,13 +55,13 @@ public:
     std::string CallText() const;
     void ClearCalls() { calls.clear(); }
 
-private:
+  private:
     void Record(std::string call);
     FakeDirectSound* owner_;
 };
 
 class FakeDirectSound final : public IDirectSound {
-public:
+  public:
     // Behaviour a test chooses.
     DWORD freeHardwareBuffers = 0;
     bool failHardwareCreation = false;

@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-void Feed(const std::vector<uint8_t>& bytes) { EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0); }
+void Feed(const std::vector<uint8_t>& bytes) {
+    EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
+}
 
 std::vector<std::vector<uint8_t>> Seeds() {
     TestSong mod = MakeLoopingSong(4);

@@ -7,7 +7,7 @@
 namespace {
 
 class Bytes {
-public:
+  public:
     void U8(uint32_t v) { out_.push_back(static_cast<uint8_t>(v)); }
     void U16(uint32_t v) {
         U8(v);
@@ -29,7 +29,7 @@ public:
     void Zeros(size_t count) { out_.insert(out_.end(), count, 0); }
     std::vector<uint8_t> Take() { return std::move(out_); }
 
-private:
+  private:
     std::vector<uint8_t> out_;
 };
 
@@ -57,7 +57,7 @@ void WriteXmInstrument(Bytes& out, const TestSample& s) {
     out.U8(0);
     out.U16(1);
     out.U32(40);
-    out.Zeros(96 + 48 + 48);  // keymap all to sample 0, no envelopes
+    out.Zeros(96 + 48 + 48);   // keymap all to sample 0, no envelopes
     out.Zeros(2 + 6 + 2 + 4);  // point counts, sustain and loop points, types, vibrato
     out.U16(0);                // fadeout
     out.Zeros(22);

@@ -1,5 +1,7 @@
 // The music thread's handshake with the application: stop requests at any
 // moment, songs that end, early ends, and a machine without sound.
+#include "music/music_thread.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +9,6 @@
 #include <string>
 #include <thread>
 
-#include "music/music_thread.h"
 #include "music/output_driver_state.h"
 #include "platform/dsound/testing.h"
 #include "platform/win32/resource_table.h"
@@ -31,7 +32,7 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 }
 
 class MusicThread : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetOutputDriverForTesting();
         SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
@@ -178,7 +179,7 @@ TEST_F(MusicThread, ThreadThatCannotBeMadeShowsTheWarning) {
 
 // With a timer the test fires itself, the song's progress is exact.
 class SteppedMusicThread : public MusicThread {
-protected:
+  protected:
     void SetUp() override {
         MusicThread::SetUp();
         SetMultimediaTimerForTesting(&timer);

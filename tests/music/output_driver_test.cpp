@@ -9,7 +9,7 @@ namespace {
 
 // Init is run by each test itself here.
 class DriverLifecycle : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetOutputDriverForTesting();
         SelectAudioBackendForTesting(AudioBackendKind::Unavailable);

@@ -1,3 +1,5 @@
+#include "music/resource_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 #include <string>
 
 #include "music/music_thread.h"
-#include "music/resource_reader.h"
 #include "platform/dsound/testing.h"
 #include "platform/win32/resource_table.h"
 #include "tests/music/driver_test_support.h"
@@ -19,7 +20,8 @@ namespace {
 // The bytes live in a heap block of exactly their size, so that the address
 // sanitizer sees any read past the end.
 struct ExactBytes {
-    explicit ExactBytes(const std::vector<uint8_t>& bytes) : size(bytes.size()), data(new uint8_t[bytes.size()]) {
+    explicit ExactBytes(const std::vector<uint8_t>& bytes)
+        : size(bytes.size()), data(new uint8_t[bytes.size()]) {
         std::memcpy(data.get(), bytes.data(), size);
     }
     size_t size;
@@ -83,7 +85,7 @@ TEST(ResourceReader, SeekAndTellFollowTheTwoOrigins) {
 
 // Loading through the library with our driver on the DirectSound fake.
 class ModuleLoading : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetOutputDriverForTesting();
         SelectAudioBackendForTesting(AudioBackendKind::Unavailable);

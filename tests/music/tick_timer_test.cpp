@@ -15,7 +15,7 @@ void CountingPlayer() {
 }
 
 class TimerScheme : public DriverTest {
-protected:
+  protected:
     void SetUp() override {
         DriverTest::SetUp();
         playerTicks = 0;

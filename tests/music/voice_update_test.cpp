@@ -5,7 +5,7 @@
 namespace {
 
 class VoiceUpdate : public DriverTest {
-protected:
+  protected:
     void SetUp() override {
         DriverTest::SetUp();
         std::vector<int16_t> data(300, 1000);
@@ -28,7 +28,8 @@ TEST_F(VoiceUpdate, StartSetsPositionParametersAndPlaysOnce) {
     UpdateVoice(Voice(0));
     EXPECT_EQ(Voice(0).buffer, software);
     EXPECT_EQ(Voice(0).state, VOICE_SOFTWARE);
-    EXPECT_EQ(software->CallText(), "SetCurrentPosition:80 SetFrequency:8363 SetVolume:-1000 SetPan:0 Play:0");
+    EXPECT_EQ(software->CallText(),
+              "SetCurrentPosition:80 SetFrequency:8363 SetVolume:-1000 SetPan:0 Play:0");
     EXPECT_EQ(Voice(0).kick, 0);
 }
 
@@ -55,9 +56,8 @@ TEST_F(VoiceUpdate, VolumeAndPanningReachTheBufferThroughTheTables) {
         UpdateVoice(Voice(0));
         EXPECT_EQ(software->volume, level) << "library volume " << volume;
     }
-    const std::pair<ULONG, LONG> pannings[] = {{0, -10000},  {27, -10000}, {28, -2000},
-                                               {128, 0},     {228, 2000},  {229, 10000},
-                                               {255, 10000}, {PAN_SURROUND, 0}};
+    const std::pair<ULONG, LONG> pannings[] = {{0, -10000}, {27, -10000}, {28, -2000},  {128, 0},
+                                               {228, 2000}, {229, 10000}, {255, 10000}, {PAN_SURROUND, 0}};
     for (auto [panning, level] : pannings) {
         VoiceSetPanning(0, 100);
         UpdateVoice(Voice(0));

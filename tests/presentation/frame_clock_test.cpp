@@ -1,8 +1,9 @@
+#include "presentation/frame_clock.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/testing.h"
-#include "presentation/frame_clock.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ DWORD fakeNow = 0;
 DWORD FakeTime() { return fakeNow; }
 
 class FrameClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetTimeSourceForTesting(FakeTime);
         lastTick = 0;

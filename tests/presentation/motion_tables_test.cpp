@@ -1,13 +1,13 @@
+#include "presentation/motion_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "presentation/motion_tables.h"
-
 namespace {
 
 class MotionTablesTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { BuildMotionTables(6.0f); }
 };
 
@@ -26,8 +26,8 @@ TEST_F(MotionTablesTest, RingIsACircleOfRadiusSixAboutMinusFourMinusOne) {
 }
 
 TEST_F(MotionTablesTest, FirstFramesEightCopiesStand45DegreesApart) {
-    const float expected[8][2] = {{2, -1},          {0.243f, 3.243f},   {-4, 5},  {-8.243f, 3.243f},
-                                  {-10, -1},        {-8.243f, -5.243f}, {-4, -7}, {0.243f, -5.243f}};
+    const float expected[8][2] = {{2, -1},   {0.243f, 3.243f},   {-4, 5},  {-8.243f, 3.243f},
+                                  {-10, -1}, {-8.243f, -5.243f}, {-4, -7}, {0.243f, -5.243f}};
     for (int j = 0; j < 8; ++j) {
         EXPECT_NEAR(pathX[32 * j], expected[j][0], 0.0005) << "copy " << j;
         EXPECT_NEAR(pathY[32 * j], expected[j][1], 0.0005) << "copy " << j;

@@ -13,7 +13,7 @@ namespace trelk::tools {
 inline constexpr int CELL_WIDTH = 16;
 inline constexpr int CELL_HEIGHT = 13;
 inline constexpr int CELL_COUNT = 49;
-inline constexpr int STRIP_WIDTH = CELL_WIDTH * CELL_COUNT;  // 784
+inline constexpr int STRIP_WIDTH = CELL_WIDTH * CELL_COUNT;                        // 784
 inline constexpr int FONT_FILE_BYTES = 18 + 768 + STRIP_WIDTH * CELL_HEIGHT + 26;  // 11004
 
 // The characters of the cells, in cell order.
@@ -21,7 +21,7 @@ inline constexpr char CELL_ORDER[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789'-.+?!
 
 inline constexpr int BACKGROUND_INDEX = 255;  // the one pure white
 inline constexpr int FIRST_INK_INDEX = 215;
-inline constexpr int INK_STEPS = 10;      // shades from the top of a glyph to its foot
+inline constexpr int INK_STEPS = 10;       // shades from the top of a glyph to its foot
 inline constexpr int COVERAGE_LEVELS = 4;  // a pixel's inked quarters, 1 to 4
 
 // A glyph filtered down: per pixel of the 14 x 12 drawable area, how many of

@@ -11,8 +11,8 @@ inline constexpr int DRAWING_HEIGHT = 24;  // 12 pixels: cell rows 0 to 11
 // One glyph: DRAWING_HEIGHT lines of DRAWING_WIDTH characters, '#' inked and
 // '.' blank, each line ended by a newline; the text starts with a newline.
 struct GlyphDrawing {
-  char character;
-  const char* art;
+    char character;
+    const char* art;
 };
 
 std::span<const GlyphDrawing> GlyphsAToM();

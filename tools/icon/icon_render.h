@@ -14,8 +14,8 @@ inline constexpr std::array<int, 6> ICON_SIZES = {16, 32, 48, 64, 128, 256};
 bool IsIconSize(int size);
 
 struct Rgba8 {
-  std::uint8_t r, g, b, a;
-  bool operator==(const Rgba8&) const = default;
+    std::uint8_t r, g, b, a;
+    bool operator==(const Rgba8&) const = default;
 };
 
 // size x size pixels, row by row from the top, straight (not premultiplied)

@@ -12,6 +12,7 @@ namespace trelk::tools {
 
 // An 8-bit RGBA PNG of width x height pixels; empty, with `error` set, when
 // libpng fails or the pixel count does not match.
-std::vector<std::uint8_t> EncodePng(const std::vector<Rgba8>& pixels, int width, int height, std::string& error);
+std::vector<std::uint8_t> EncodePng(const std::vector<Rgba8>& pixels, int width, int height,
+                                    std::string& error);
 
 }  // namespace trelk::tools

@@ -8,16 +8,16 @@
 namespace trelk::tools {
 
 struct Point2 {
-  double u;  // screen right when the intro shows the mesh
-  double v;  // screen up
+    double u;  // screen right when the intro shows the mesh
+    double v;  // screen up
 };
 
 struct Vertex3 {
-  float x, y, z;
+    float x, y, z;
 };
 
 struct Face3 {
-  std::uint16_t a, b, c;
+    std::uint16_t a, b, c;
 };
 
 inline constexpr int OUTLINE_POINTS = 32;
@@ -33,8 +33,8 @@ std::array<Point2, OUTLINE_POINTS> LogoOutline();
 std::vector<std::array<int, 3>> TriangulateOutline(const std::vector<Point2>& polygon);
 
 struct LogoSolid {
-  std::vector<Vertex3> vertices;  // 0..31 back cap, 32..63 front cap
-  std::vector<Face3> faces;       // sides first, then the caps
+    std::vector<Vertex3> vertices;  // 0..31 back cap, 32..63 front cap
+    std::vector<Face3> faces;       // sides first, then the caps
 };
 
 // The extruded solid in file coordinates: x = -u (the intro mirrors x),

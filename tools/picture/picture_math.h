@@ -9,11 +9,11 @@
 namespace trelk::tools {
 
 struct Color {
-  double r, g, b;  // 0 to 255
+    double r, g, b;  // 0 to 255
 };
 
 inline Color Mix(const Color& a, const Color& b, double t) {
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
 inline Color Scale(const Color& c, double k) { return {c.r * k, c.g * k, c.b * k}; }
@@ -22,8 +22,8 @@ inline double Clamp01(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); }
 
 // 0 below e0, 1 above e1, a smooth cubic between; e0 > e1 runs the other way.
 inline double Smoothstep(double e0, double e1, double x) {
-  const double t = Clamp01((x - e0) / (e1 - e0));
-  return t * t * (3.0 - 2.0 * t);
+    const double t = Clamp01((x - e0) / (e1 - e0));
+    return t * t * (3.0 - 2.0 * t);
 }
 
 inline double Luminance(const Color& c) { return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b; }

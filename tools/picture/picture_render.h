@@ -7,8 +7,8 @@
 namespace trelk::tools {
 
 struct Rgb8 {
-  std::uint8_t r, g, b;
-  bool operator==(const Rgb8&) const = default;
+    std::uint8_t r, g, b;
+    bool operator==(const Rgb8&) const = default;
 };
 
 // The 520 x 406 picture, row by row from the top: backdrop, lettering, then

@@ -35,30 +35,30 @@ uint32_t PhaseStep(int64_t milliHertz, uint32_t sampleRate);
 
 // Deterministic white noise: xorshift32 with a fixed seed per sound.
 class NoiseSource {
-public:
-  explicit NoiseSource(uint32_t seed) : state(seed == 0 ? 0x9E3779B9u : seed) {}
-  // Next value, uniform in [-2^15, 2^15).
-  int32_t Next();
+  public:
+    explicit NoiseSource(uint32_t seed) : state(seed == 0 ? 0x9E3779B9u : seed) {}
+    // Next value, uniform in [-2^15, 2^15).
+    int32_t Next();
 
-private:
-  uint32_t state;
+  private:
+    uint32_t state;
 };
 
 // One-pole low-pass in Q30: y += (x - y) * coefficient. A coefficient of
 // Q30_ONE passes everything; smaller values darken.
 class OnePole {
-public:
-  explicit OnePole(int64_t coefficientQ30) : coefficient(coefficientQ30) {}
-  int64_t LowPass(int64_t x) {
-    state += MulQ30(x - state, coefficient);
-    return state;
-  }
-  // The complement: what the low-pass removed.
-  int64_t HighPass(int64_t x) { return x - LowPass(x); }
+  public:
+    explicit OnePole(int64_t coefficientQ30) : coefficient(coefficientQ30) {}
+    int64_t LowPass(int64_t x) {
+        state += MulQ30(x - state, coefficient);
+        return state;
+    }
+    // The complement: what the low-pass removed.
+    int64_t HighPass(int64_t x) { return x - LowPass(x); }
 
-private:
-  int64_t coefficient;
-  int64_t state = 0;
+  private:
+    int64_t coefficient;
+    int64_t state = 0;
 };
 
 }  // namespace song

@@ -7,14 +7,14 @@
 #include "tools/song/song_builder.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gen_song <output.xm>\n");
-    return 2;
-  }
-  std::vector<uint8_t> bytes;
-  if (!song::BuildSongFile(bytes)) {
-    std::fprintf(stderr, "gen_song: the song could not be built\n");
-    return 1;
-  }
-  return trelk::tools::WriteAssetFile(argv[1], bytes) ? 0 : 1;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gen_song <output.xm>\n");
+        return 2;
+    }
+    std::vector<uint8_t> bytes;
+    if (!song::BuildSongFile(bytes)) {
+        std::fprintf(stderr, "gen_song: the song could not be built\n");
+        return 1;
+    }
+    return trelk::tools::WriteAssetFile(argv[1], bytes) ? 0 : 1;
 }

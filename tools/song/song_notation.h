@@ -20,26 +20,26 @@ namespace song {
 int ParseNote(std::string_view text);
 
 struct Chord {
-  int root = 0;  // semitone above C, 0..11
-  bool minor = false;
+    int root = 0;  // semitone above C, 0..11
+    bool minor = false;
 };
 
 // "Am" -> A minor, "F" -> F major, "C#m", "Bb"; false when not a chord name.
 bool ParseChord(std::string_view text, Chord& chord);
 
 struct MelodyStyle {
-  uint8_t instrument = 0;
-  uint8_t crashInstrument = 0;
-  int volume = 0;           // 0 leaves the sample's own volume
-  bool vibrato = false;     // long notes get a vibrato after their first rows
+    uint8_t instrument = 0;
+    uint8_t crashInstrument = 0;
+    int volume = 0;        // 0 leaves the sample's own volume
+    bool vibrato = false;  // long notes get a vibrato after their first rows
 };
 
 // Instruments of the drum kit and the volumes they are struck with.
 struct DrumKit {
-  uint8_t kick = 0;
-  uint8_t snare = 0;
-  uint8_t closedHat = 0;
-  uint8_t openHat = 0;
+    uint8_t kick = 0;
+    uint8_t snare = 0;
+    uint8_t closedHat = 0;
+    uint8_t openHat = 0;
 };
 
 // Vibrato effect parameter for long melody notes: speed 5, depth 3.

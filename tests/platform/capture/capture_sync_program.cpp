@@ -66,14 +66,15 @@ int SyncMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = "CaptureSync";
     RegisterClassExA(&windowClass);
-    HWND window = CreateWindowExA(0, "CaptureSync", "Capture sync", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                                  instance, nullptr);
+    HWND window = CreateWindowExA(0, "CaptureSync", "Capture sync", WS_POPUP, 0, 0, 640, 480, nullptr,
+                                  nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOW);
 
     IDirectDraw* first = nullptr;
     void* found = nullptr;
     IDirectSound* sound = nullptr;
-    if (FAILED(DirectDrawCreate(nullptr, &first, nullptr)) || FAILED(first->QueryInterface(IID_IDirectDraw4, &found)) ||
+    if (FAILED(DirectDrawCreate(nullptr, &first, nullptr)) ||
+        FAILED(first->QueryInterface(IID_IDirectDraw4, &found)) ||
         FAILED(DirectSoundCreate(nullptr, &sound, nullptr))) {
         return 2;
     }

@@ -10,7 +10,9 @@ constexpr double PI = 3.14159265358979323846;
 
 // Built as a star in the x-y plane and laid flat into the x-z plane (a turn
 // about x), so that the intro's own 90-degree turn stands it up.
-D3DVERTEX Vertex(float x, float y, float z, float nx, float ny, float nz) { return {x, -z, y, nx, -nz, ny, 0, 0}; }
+D3DVERTEX Vertex(float x, float y, float z, float nx, float ny, float nz) {
+    return {x, -z, y, nx, -nz, ny, 0, 0};
+}
 
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     D3DMATRIX r{};

@@ -17,7 +17,7 @@ constexpr DWORD HEIGHT = 120;
 
 // The intro's material, ambient level and light, on a 160 x 120 screen.
 class LitMesh : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(chain.Create(WIDTH, HEIGHT));
         chain.SetIntroTransforms();

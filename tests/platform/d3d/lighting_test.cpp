@@ -1,11 +1,12 @@
 // Lighting and the transform helpers against the legacy model's formulas,
 // and the intro's worked example drawn through the device.
+#include "platform/d3d/lighting.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/d3d/lighting.h"
 #include "platform/d3d/transform.h"
 #include "tests/platform/d3d/software_chain.h"
 
@@ -34,7 +35,8 @@ D3DMATERIAL Material(D3DCOLORVALUE ambient, D3DCOLORVALUE diffuse, D3DCOLORVALUE
     return m;
 }
 
-Rgb Lit(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2& light, D3DVECTOR point, D3DVECTOR normal) {
+Rgb Lit(const D3DMATERIAL& material, D3DCOLOR ambient, const D3DLIGHT2& light, D3DVECTOR point,
+        D3DVECTOR normal) {
     LightingModel model;
     const D3DLIGHT2* lights[1] = {&light};
     PrepareLighting(material, ambient, lights, 1, IdentityMatrix(), &model);
@@ -111,7 +113,7 @@ TEST(Transforms, TheIntroViewportPutsYDownTheScreen) {
 // ambient light 0x0000FDE8, a green point light with attenuation (1, 0.2, 0)
 // and the maximum range: rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
 class WorkedExample : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(chain.Create(640, 480));
         chain.SetIntroTransforms();
@@ -144,7 +146,8 @@ protected:
     uint16_t DrawWithNormal(D3DVECTOR n, DWORD flags = D3DDP_WAIT) {
         const float c = 5.0f;
         auto at = [&](float sx, float sy) {
-            return D3DVERTEX{(sx / 320.0f - 1.0f) * c, -(sy - 240.0f) / 320.0f * c, 10.0f - c, n.x, n.y, n.z, 0, 0};
+            return D3DVERTEX{
+                (sx / 320.0f - 1.0f) * c, -(sy - 240.0f) / 320.0f * c, 10.0f - c, n.x, n.y, n.z, 0, 0};
         };
         D3DVERTEX triangle[3] = {at(100, 100), at(140, 100), at(100, 140)};
         chain.device->BeginScene();
@@ -163,7 +166,8 @@ protected:
         const double pz = 10.0 - c;
         const double lx = -3 - px, ly = -1 - py, lz = -5 - pz;
         const double length = std::sqrt(lx * lx + ly * ly + lz * lz);
-        return {static_cast<float>(lx / length), static_cast<float>(ly / length), static_cast<float>(lz / length)};
+        return {static_cast<float>(lx / length), static_cast<float>(ly / length),
+                static_cast<float>(lz / length)};
     }
 
     SoftwareChain chain;

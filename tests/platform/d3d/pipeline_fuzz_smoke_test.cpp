@@ -31,7 +31,8 @@ TEST(DisplayFuzzSmoke, HandMadeInputs) {
         {},
         {0xFF},
         FromFloats(16, {1, 0.5f, 0.5f, 0.5f, 0.5f, -3, -1, -5, 0, -1, 0, 1e19f, 1, 0.2f}),
-        FromFloats(64 | 16, {nan, inf, -inf, 1e30f, -1e30f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nan, inf, 1, 1, 1, 1, 1}),
+        FromFloats(64 | 16,
+                   {nan, inf, -inf, 1e30f, -1e30f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nan, inf, 1, 1, 1, 1, 1}),
         FromFloats(3, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
     };
     for (const std::vector<uint8_t>& input : inputs) {

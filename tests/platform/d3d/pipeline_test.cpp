@@ -22,7 +22,7 @@ D3DVERTEX AtPixel(float sx, float sy, float c, float nx = 0, float ny = 0, float
 }
 
 class PipelineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(chain.Create(640, 480)) << std::hex << chain.failure;
         chain.SetIntroTransforms();
@@ -34,7 +34,8 @@ protected:
     }
     HRESULT Draw(D3DVERTEX* vertices, DWORD count, DWORD flags = D3DDP_WAIT) {
         chain.device->BeginScene();
-        const HRESULT result = chain.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertices, count, flags);
+        const HRESULT result =
+            chain.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertices, count, flags);
         chain.device->EndScene();
         return result;
     }
@@ -111,7 +112,8 @@ TEST_F(PipelineTest, ATriangleThroughTheNearPlaneIsCutNotMirrored) {
     // Two corners at camera depth 5 (x = -1), one behind the eye at -5 (x = 3).
     // The cut at depth 1 lies at x = 0.6: the visible part spans screen x
     // 256 .. 512. Unclipped, the far corner would project to x = 128.
-    D3DVERTEX crossing[3] = {{-1, 0.5f, 5, 0, 0, 1, 0, 0}, {-1, -0.5f, 5, 0, 0, 1, 0, 0}, {3, 0, 15, 0, 0, 1, 0, 0}};
+    D3DVERTEX crossing[3] = {
+        {-1, 0.5f, 5, 0, 0, 1, 0, 0}, {-1, -0.5f, 5, 0, 0, 1, 0, 0}, {3, 0, 15, 0, 0, 1, 0, 0}};
     ASSERT_EQ(Draw(crossing, 3), D3D_OK);
     EXPECT_EQ(Pixel(400, 240), 0xFFFF);
     EXPECT_EQ(Pixel(500, 240), 0xFFFF);

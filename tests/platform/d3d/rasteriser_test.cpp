@@ -1,13 +1,13 @@
 // The rasteriser on its own: fill rule, shared edges, culling, depth test and
 // Gouraud interpolation, checked against the sample-point rule computed here.
+#include "platform/d3d/rasteriser.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <random>
 #include <vector>
-
-#include "platform/d3d/rasteriser.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ struct Canvas {
     uint16_t At(int x, int y) const { return colour[y * W + x]; }
 };
 
-ScreenVertex V(float x, float y, float z = 0.5f, float r = 1, float g = 1, float b = 1) { return {x, y, z, r, g, b}; }
+ScreenVertex V(float x, float y, float z = 0.5f, float r = 1, float g = 1, float b = 1) {
+    return {x, y, z, r, g, b};
+}
 
 // Coverage by the rule itself, in exact rationals on the 1/16 grid: the
 // sample (i, j) is inside, or on a top or left edge of a clockwise triangle.
@@ -89,7 +91,8 @@ TEST(FillRule, TrianglesAroundACommonCornerCoverEachPixelOnce) {
     std::vector<ScreenVertex> rim;
     for (int k = 0; k < 12; ++k) {
         const double angle = k * 2.0 * 3.14159265358979 / 12 + 0.1;
-        rim.push_back(V(static_cast<float>(cx + 19.3 * std::cos(angle)), static_cast<float>(cy + 17.7 * std::sin(angle))));
+        rim.push_back(V(static_cast<float>(cx + 19.3 * std::cos(angle)),
+                        static_cast<float>(cy + 17.7 * std::sin(angle))));
     }
     for (int k = 0; k < 12; ++k) {
         Canvas canvas;
@@ -99,7 +102,8 @@ TEST(FillRule, TrianglesAroundACommonCornerCoverEachPixelOnce) {
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
                 const bool drawn = canvas.At(x, y) != 0;
-                ASSERT_EQ(drawn, Covers(centre, rim[k], rim[(k + 1) % 12], x, y)) << k << ":" << x << "," << y;
+                ASSERT_EQ(drawn, Covers(centre, rim[k], rim[(k + 1) % 12], x, y))
+                    << k << ":" << x << "," << y;
                 count[y * W + x] += drawn ? 1 : 0;
             }
         }

@@ -100,7 +100,8 @@ bool SoftwareChain::Create(DWORD modeWidth, DWORD modeHeight, bool rgb555) {
     zDesc.ddpfPixelFormat.dwZBufferBitDepth = 16;
     zDesc.ddpfPixelFormat.dwZBitMask = 0xFFFF;
     found = nullptr;
-    if (!check(directDraw->CreateSurface(&zDesc, &depth, nullptr)) || !check(back->AddAttachedSurface(depth)) ||
+    if (!check(directDraw->CreateSurface(&zDesc, &depth, nullptr)) ||
+        !check(back->AddAttachedSurface(depth)) ||
         !check(directDraw->QueryInterface(IID_IDirect3D3, &found))) {
         return false;
     }

@@ -14,7 +14,7 @@ namespace {
 HWND const WINDOW = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xB17));
 
 class BlitTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         IDirectDraw* first = nullptr;
         ASSERT_EQ(DirectDrawCreate(nullptr, &first, nullptr), DD_OK);
@@ -77,7 +77,8 @@ TEST_F(BlitTest, CopiesTheSourceRectangleToItsPlaceAndNothingElse) {
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 16; ++x) {
             const bool inside = x >= 6 && x < 9 && y >= 7 && y < 10;
-            const uint16_t expected = inside ? static_cast<uint16_t>(0x100 + (y - 7 + 1) * 8 + (x - 6 + 2)) : 0x1111;
+            const uint16_t expected =
+                inside ? static_cast<uint16_t>(0x100 + (y - 7 + 1) * 8 + (x - 6 + 2)) : 0x1111;
             ASSERT_EQ(pixels[y * 16 + x], expected) << x << "," << y;
         }
     }

@@ -60,7 +60,7 @@ BOOL Record(GUID* guid, LPSTR description, LPSTR, LPVOID context, HMONITOR) {
 }
 
 class DirectDrawTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         directDraw = NewDirectDraw4();
         ASSERT_NE(directDraw, nullptr);
@@ -99,7 +99,8 @@ TEST(DirectDrawEntries, CreatesOnlyTheDefaultDriver) {
 
 TEST_F(DirectDrawTest, CooperativeLevelsAndDisplayModes) {
     EXPECT_EQ(directDraw->SetCooperativeLevel(WINDOW, DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
-    EXPECT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE),
+              DDERR_INVALIDPARAMS);
     EXPECT_EQ(directDraw->SetCooperativeLevel(WINDOW, DDSCL_NORMAL | DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
     EXPECT_EQ(directDraw->SetDisplayMode(640, 480, 16, 0, 0), DDERR_NOEXCLUSIVEMODE);
     EXPECT_EQ(directDraw->SetCooperativeLevel(WINDOW, 0x811), DD_OK);
@@ -223,7 +224,8 @@ TEST_F(DirectDrawTest, LockGivesThePitchAndTheRectanglesCorner) {
     DDSURFACEDESC2 part{};
     part.dwSize = DDSURFACEDESC2_SIZE_WIN32;
     ASSERT_EQ(surface->Lock(&rect, &part, DDLOCK_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(static_cast<uint8_t*>(part.lpSurface), static_cast<uint8_t*>(whole.lpSurface) + 20 * 1040 + 10 * 2);
+    EXPECT_EQ(static_cast<uint8_t*>(part.lpSurface),
+              static_cast<uint8_t*>(whole.lpSurface) + 20 * 1040 + 10 * 2);
     surface->Unlock(&rect);
     RECT outside{500, 400, 521, 406};
     EXPECT_EQ(surface->Lock(&outside, &part, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);

@@ -30,7 +30,8 @@ TEST(PictureLayout, KeepsTheShapeCentredOnEveryScreen) {
         {641, 481, ScaleChoice::Fit, FilterChoice::Auto, 0, 0, 641, 480, true},
     };
     for (const Placement& c : cases) {
-        const PictureLayout layout = LayoutPicture(640, 480, c.outputWidth, c.outputHeight, c.scale, c.filter);
+        const PictureLayout layout =
+            LayoutPicture(640, 480, c.outputWidth, c.outputHeight, c.scale, c.filter);
         EXPECT_EQ(layout.x, c.x) << c.outputWidth << "x" << c.outputHeight;
         EXPECT_EQ(layout.y, c.y) << c.outputWidth << "x" << c.outputHeight;
         EXPECT_EQ(layout.width, c.width) << c.outputWidth << "x" << c.outputHeight;

@@ -14,12 +14,14 @@
 
 namespace {
 
-WAVEFORMATEX MonoFormat(DWORD rate = 44100) { return WAVEFORMATEX{WAVE_FORMAT_PCM, 1, rate, rate * 2, 2, 16, 0}; }
+WAVEFORMATEX MonoFormat(DWORD rate = 44100) {
+    return WAVEFORMATEX{WAVE_FORMAT_PCM, 1, rate, rate * 2, 2, 16, 0};
+}
 
 constexpr DWORD CONTROLS = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 
 class DirectSoundOnMemory : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SelectAudioBackendForTesting(AudioBackendKind::Memory);
         ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
@@ -176,7 +178,8 @@ TEST_F(DirectSoundOnMemory, LockAcrossTheEndGivesTwoRegions) {
     int16_t values[2] = {7, 9};
     std::memcpy(first, &values[0], 2);
     std::memcpy(second, &values[1], 2);
-    EXPECT_EQ(buffer->Lock(0, 2, &first, &firstBytes, nullptr, nullptr, 0), DSERR_INVALIDCALL) << "one lock at a time";
+    EXPECT_EQ(buffer->Lock(0, 2, &first, &firstBytes, nullptr, nullptr, 0), DSERR_INVALIDCALL)
+        << "one lock at a time";
     ASSERT_EQ(buffer->Unlock(first, firstBytes, second, secondBytes), DS_OK);
     buffer->Play(0, 0, 0);
     std::vector<int16_t> out = Pull(4);
@@ -294,7 +297,8 @@ TEST(DirectSoundCreation, ComHandsOutAnUninitialisedObject) {
               REGDB_E_CLASSNOTREG);
     EXPECT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, CLSID_DirectSound, &object),
               E_NOINTERFACE);
-    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound, &object), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_DirectSound, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound, &object),
+              S_OK);
     auto* device = static_cast<IDirectSound*>(object);
     DSCAPS caps{};
     caps.dwSize = sizeof(DSCAPS);

@@ -1,12 +1,12 @@
 // The mixer against the DirectSound laws: gains in hundredths of a decibel,
 // resampling steps, play-once ends, loops and saturation.
+#include "platform/dsound/sound_mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
-
-#include "platform/dsound/sound_mixer.h"
 
 namespace {
 

@@ -172,7 +172,7 @@ TEST(TimerEvent, EventsAddedWhileTheThreadWaitsLeaveItSound) {
 }
 
 class RecordingTimer final : public MultimediaTimerForTesting {
-public:
+  public:
     UINT SetEvent(UINT delay, UINT, LPTIMECALLBACK, DWORD_PTR, UINT) override {
         lastDelay = delay;
         return 77;

@@ -48,8 +48,8 @@ TEST(CommandLine, NoArgumentsRunWithTheDefaults) {
 
 TEST(CommandLine, EveryOptionInBothSpellings) {
     for (bool inlineValues : {false, true}) {
-        std::vector<std::string> words = {"--renderer", "software", "--scale", "integer", "--filter", "linear",
-                                          "--display",  "2",        "--volume", "35"};
+        std::vector<std::string> words = {"--renderer", "software",  "--scale", "integer",  "--filter",
+                                          "linear",     "--display", "2",       "--volume", "35"};
         std::vector<std::string> joined;
         for (size_t i = 0; i < words.size(); i += 2) {
             if (inlineValues) {
@@ -72,7 +72,8 @@ TEST(CommandLine, EveryOptionInBothSpellings) {
         EXPECT_TRUE(s.windowed && s.verbose && !s.sound);
     }
     EXPECT_FALSE(Parse({"--windowed", "--fullscreen"}).parsed.settings.windowed);
-    EXPECT_EQ(Parse({"--renderer", "gpu", "--filter", "nearest"}).parsed.settings.renderer, RendererChoice::Gpu);
+    EXPECT_EQ(Parse({"--renderer", "gpu", "--filter", "nearest"}).parsed.settings.renderer,
+              RendererChoice::Gpu);
 }
 
 TEST(CommandLine, HelpAndVersionPrintAndEndWithZero) {
@@ -90,10 +91,13 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithZero) {
 
 TEST(CommandLine, BadUsageIsOneLineAndTheHintWithExit64) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"},           {"stray"},          {"--renderer"},        {"--renderer", "vulkan"},
-        {"--scale=stretch"},   {"--filter", ""},   {"--display", "-1"},   {"--display", "x"},
-        {"--display", "64"},   {"--volume", "101"}, {"--volume", "5O"},   {"--volume="},
-        {"--windowed=yes"},    {"-x"},
+        {"--bogus"},         {"stray"},
+        {"--renderer"},      {"--renderer", "vulkan"},
+        {"--scale=stretch"}, {"--filter", ""},
+        {"--display", "-1"}, {"--display", "x"},
+        {"--display", "64"}, {"--volume", "101"},
+        {"--volume", "5O"},  {"--volume="},
+        {"--windowed=yes"},  {"-x"},
     };
     for (const auto& words : bad) {
         Outcome outcome = Parse(words);

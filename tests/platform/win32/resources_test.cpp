@@ -14,7 +14,7 @@ const ResourceEntry entries[] = {
 };
 
 class ResourcesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { InstallResourceTable(entries, 2); }
     void TearDown() override { InstallResourceTable(nullptr, 0); }
 };

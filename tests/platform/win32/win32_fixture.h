@@ -16,7 +16,7 @@ struct RecordedMessage {
 };
 
 class Win32Test : public ::testing::Test {
-protected:
+  protected:
     static std::vector<RecordedMessage>& Recorded() {
         static std::vector<RecordedMessage> recorded;
         return recorded;
@@ -55,6 +55,6 @@ protected:
         }
     }
 
-private:
+  private:
     std::vector<HWND> created_;
 };

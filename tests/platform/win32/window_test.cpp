@@ -14,8 +14,9 @@ TEST_F(WindowTest, CreateSendsWmCreateBeforeItReturns) {
 }
 
 TEST_F(WindowTest, UnknownClassMakesNoWindow) {
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "x", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-              nullptr);
+    EXPECT_EQ(
+        CreateWindowExA(0, "NoSuchClass", "x", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
 }
 
 TEST_F(WindowTest, DefaultProcedureClosesByDestroyingAndSendingWmDestroy) {

@@ -125,18 +125,18 @@ extern const IID IID_IDirect3DRGBDevice;
 class IDirect3DDevice3;
 
 class IDirect3DLight : public IUnknown {
-public:
+  public:
     virtual HRESULT SetLight(D3DLIGHT2* light) = 0;
 };
 
 class IDirect3DMaterial3 : public IUnknown {
-public:
+  public:
     virtual HRESULT SetMaterial(D3DMATERIAL* material) = 0;
     virtual HRESULT GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* handle) = 0;
 };
 
 class IDirect3DViewport3 : public IUnknown {
-public:
+  public:
     virtual HRESULT SetViewport2(D3DVIEWPORT2* viewport) = 0;
     virtual HRESULT Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                            DWORD stencil) = 0;
@@ -144,7 +144,7 @@ public:
 };
 
 class IDirect3DDevice3 : public IUnknown {
-public:
+  public:
     virtual HRESULT SetRenderTarget(IDirectDrawSurface4* target, DWORD flags) = 0;
     virtual HRESULT AddViewport(IDirect3DViewport3* viewport) = 0;
     virtual HRESULT SetCurrentViewport(IDirect3DViewport3* viewport) = 0;
@@ -161,7 +161,7 @@ public:
 using LPD3DENUMPIXELFORMATSCALLBACK = HRESULT (*)(DDPIXELFORMAT* format, LPVOID context);
 
 class IDirect3D3 : public IUnknown {
-public:
+  public:
     // The HAL device has no hardware here and fails; the RGB device offers a
     // 16-bit pure depth format.
     virtual HRESULT EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback,

@@ -153,7 +153,7 @@ extern const IID IID_IDirectDraw4;
 extern const IID IID_IDirectDrawSurface4;
 
 class IDirectDrawSurface4 : public IUnknown {
-public:
+  public:
     virtual HRESULT AddAttachedSurface(IDirectDrawSurface4* surface) = 0;
     // Copies srcRect (null: the whole source) to (x, y); nothing is drawn and
     // DDERR_INVALIDRECT returned when the copy would reach past the edges.
@@ -175,7 +175,7 @@ class IDirectDraw : public IUnknown {};
 using LPDIRECTDRAW = IDirectDraw*;
 
 class IDirectDraw4 : public IUnknown {
-public:
+  public:
     // DDSCL_NORMAL gives the screen back: the window leaves full screen.
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,

@@ -117,7 +117,7 @@ using LPDSCAPS = DSCAPS*;
 // A primary buffer stands for the device output; a secondary buffer holds
 // sound data with its own play cursor, rate, volume and pan.
 class IDirectSoundBuffer : public IUnknown {
-public:
+  public:
     virtual HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) = 0;
     virtual HRESULT GetStatus(DWORD* status) = 0;
     virtual HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2,
@@ -135,7 +135,7 @@ public:
 using LPDIRECTSOUNDBUFFER = IDirectSoundBuffer*;
 
 class IDirectSound : public IUnknown {
-public:
+  public:
     virtual HRESULT CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer, LPUNKNOWN outer) = 0;
     virtual HRESULT GetCaps(LPDSCAPS caps) = 0;
     virtual HRESULT DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPDIRECTSOUNDBUFFER* duplicate) = 0;
@@ -158,4 +158,5 @@ HRESULT DirectSoundCreate(const GUID* device, LPDIRECTSOUND* directSound, LPUNKN
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
 // Only CLSID_DirectSound with IID_IDirectSound: an uninitialised object.
-HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId, LPVOID* object);
+HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                         LPVOID* object);

@@ -100,12 +100,12 @@ inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 // The root of every stand-in interface. Reference counting is real: the
 // program's release order matters.
 class IUnknown {
-public:
+  public:
     virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     virtual ~IUnknown() = default;
 };
 using LPUNKNOWN = IUnknown*;
@@ -192,8 +192,8 @@ constexpr int VK_F1 = 0x70;
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
 // The main window is an SDL window covering the desktop with the cursor hidden.
 // WM_CREATE reaches the window procedure before this returns.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL IsWindow(HWND window);
