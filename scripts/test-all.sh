@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
 # unit and end-to-end tests (plain and under the address and undefined-behaviour
-# sanitizers), the Debian package's checks (scripts/check-package.sh), the unit
+# sanitizers), the style gates (scripts/check-style.sh), the Debian package's checks (scripts/check-package.sh), the unit
 # tests under the thread sanitizer, and a short run of every fuzz target
 # (FUZZ_SECONDS each, 60 by default).
 set -euo pipefail
@@ -17,6 +17,9 @@ section "default: build, unit and end-to-end tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+section "style: every C++ file formatted, names as the conventions say"
+scripts/check-style.sh build/default
 
 section "package: the .deb of the default build, lintian, validators, file list, installed run"
 scripts/check-package.sh build/default
