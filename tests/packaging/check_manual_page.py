@@ -19,8 +19,8 @@ def help_entries(text):
     for line in text.splitlines():
         match = re.match(r"^ {2,}(-\S.*)$", line)
         if match:
-            spec = re.split(r" {2,}", match.group(1))[0]
-            current = OPTION.findall(spec)
+            names = re.split(r" {2,}", match.group(1))[0]
+            current = OPTION.findall(names)
             for name in current:
                 entries[name] = line
         elif current and line.startswith(" " * 6):
