@@ -1,11 +1,12 @@
 """Capture: the intro rendered on a virtual clock into a video, with no display.
 Two captures are the same byte for byte; the frames showing composed frames 1,
-2 and 100 equal the golden frames; a flash and its click line up to the
-sample; FFmpeg reads both streams of a .mkv and an .mp4 at the same length;
+2 and 100 equal the golden frames; the first 20 s of sound are the mixer's
+own, sample for sample; a flash and its click line up to the sample; FFmpeg reads both streams of a .mkv and an .mp4 at the same length;
 Ctrl+C leaves a playable file of what was captured; bad usage and unwritable
 outputs leave nothing under the given name.
 
-    capture_test.py --intro trelk --sync capture_sync_program --golden DIR --work DIR
+    capture_test.py --intro trelk --sync capture_sync_program --mixer song_reference_program
+                    --golden DIR --work DIR
 """
 
 import argparse
@@ -27,7 +28,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_harness import check, fail, sanitizer_options  # noqa: E402
 
 parser = argparse.ArgumentParser()
-for name in ("--intro", "--sync", "--golden", "--work"):
+for name in ("--intro", "--sync", "--mixer", "--golden", "--work"):
     parser.add_argument(name, required=True)
 args = parser.parse_args()
 shutil.rmtree(args.work, ignore_errors=True)
@@ -107,6 +108,15 @@ info = streams(os.path.join(work, "intro.mkv"))
 kinds = {s["codec_type"]: s for s in info["streams"]}
 check(kinds["video"]["codec_name"] == "ffv1" and kinds["audio"]["codec_name"] == "flac",
       ".mkv holds FFV1 and FLAC")
+
+
+# The sound: the first 20 s are what the mixer alone makes of the song over
+# that span through its memory device (no intro, no capture), sample for sample.
+work, _ = capture("song-20", "--capture", "song/", "--seconds", "20", "--size", "64x48")
+with wave.open(os.path.join(work, "song", "audio.wav")) as sound:
+    captured = sound.readframes(sound.getnframes())
+mixed = subprocess.run([args.mixer, "20"], capture_output=True, check=True, env=environment()).stdout
+check(len(captured) == 20 * 44100 * 4 and captured == mixed, "20 s of sound, the mixer's own sample for sample")
 
 
 # Picture and sound in step: each white flash's first video frame n starts at
