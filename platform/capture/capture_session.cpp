@@ -128,6 +128,7 @@ class CaptureThread {
     bool WriteFrame() {
         Screen& screen = TheScreen();
         std::lock_guard lock(screen.mutex);
+        const bool repeated = !screen.fresh;
         if (screen.fresh) {
             screen.fresh = false;
             const PictureLayout layout =
@@ -141,7 +142,7 @@ class CaptureThread {
                        layout.smooth ? ScaleFilter::Linear : ScaleFilter::Nearest,
                        ScaleRect{0, 0, layout.width, layout.height});
         }
-        return sink_.WriteFrame(picture_.data());
+        return sink_.WriteFrame(picture_.data(), repeated);
     }
 
     // Frames done, speed against real time, time left; at most twice a second.

@@ -71,10 +71,18 @@ class FolderSink final : public CaptureSink {
         return true;
     }
 
-    bool WriteFrame(const uint32_t* pixels) override {
+    bool WriteFrame(const uint32_t* pixels, bool repeated) override {
         char name[32];
-        std::snprintf(name, sizeof name, "frame_%06d.png", frames_++);
-        return WritePng((partial_ / name).string(), pixels, width_, height_);
+        std::snprintf(name, sizeof name, "frame_%06d.png", frames_);
+        const fs::path path = partial_ / name;
+        // Most frames of a 50-a-second capture repeat the one before: copying
+        // its file costs far less than compressing the picture again.
+        std::error_code error;
+        const bool written = repeated && frames_ > 0 ? fs::copy_file(previous_, path, error)
+                                                     : WritePng(path.string(), pixels, width_, height_);
+        previous_ = path;
+        ++frames_;
+        return written;
     }
 
     bool WriteSound(const int16_t* stereo, size_t frames) override { return sound_.Append(stereo, frames); }
@@ -101,6 +109,7 @@ class FolderSink final : public CaptureSink {
     int width_;
     int height_;
     int frames_ = 0;
+    fs::path previous_;
     WavWriter sound_;
     bool finished_ = false;
 };
@@ -235,7 +244,7 @@ class FfmpegSink final : public CaptureSink {
         return true;
     }
 
-    bool WriteFrame(const uint32_t* pixels) override {
+    bool WriteFrame(const uint32_t* pixels, bool /*repeated*/) override {
         // 0xFFRRGGBB words are B, G, R, 0xFF bytes in memory: FFmpeg's bgr0.
         return WriteAll(input_, pixels, static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
     }

@@ -15,8 +15,9 @@ constexpr int CAPTURE_SAMPLE_RATE = 44100;  // 16-bit stereo
 class CaptureSink {
   public:
     virtual ~CaptureSink() = default;  // abandons whatever was not finished
-    // Frames are width x height 32-bit words 0xFFRRGGBB, rows back to back.
-    virtual bool WriteFrame(const uint32_t* pixels) = 0;
+    // Frames are width x height 32-bit words 0xFFRRGGBB, rows back to back;
+    // `repeated` when they are the same as the frame before (no new flip).
+    virtual bool WriteFrame(const uint32_t* pixels, bool repeated) = 0;
     // Interleaved stereo frames, appended to the sound track.
     virtual bool WriteSound(const int16_t* stereo, size_t frames) = 0;
     // Completes the output under its own name; false (said on standard error) when it could not.
