@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format clang-tidy
   libsdl2-dev libmikmod-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
-  libwayland-dev libpixman-1-dev libswscale-dev
+  libwayland-dev libpixman-1-dev libswscale-dev libavformat-dev libavcodec-dev
   ffmpeg
   xvfb xdotool x11-apps x11-utils openbox libx11-dev libxfixes-dev python3 imagemagick
   weston libgl1-mesa-dri libgl1 libegl1 libgles2

@@ -198,9 +198,7 @@ int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* c
     if (sink == nullptr) {
         return 1;
     }
-    // Ctrl+C and SIGTERM end the capture early with what it has; a broken
-    // pipe to FFmpeg is a failed write, not the end of the process.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Ctrl+C and SIGTERM end the capture early with what it has.
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     SetWindowsOffScreen();

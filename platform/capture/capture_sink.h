@@ -1,12 +1,13 @@
 // Where a capture's frames and sound go: a folder of numbered PNG frames and
-// audio.wav, or a video file encoded by FFmpeg (.mkv lossless: FFV1 and FLAC;
-// .mp4: H.264 in yuv420p and AAC). Everything is written under a temporary
+// audio.wav, or a video file encoded with FFmpeg's libraries (.mkv lossless:
+// FFV1 and FLAC; .mp4: H.264 in yuv420p and AAC). Everything is written under a temporary
 // name beside the output and renamed at the end, so that a capture that
 // fails leaves nothing half-written under the given name. Platform-internal;
 // the capture thread only.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -25,9 +26,15 @@ class CaptureSink {
 };
 
 // The sink for `output` (see --capture), ready to write, or null after one
-// line on standard error saying why (a folder or file that cannot be made,
-// FFmpeg missing).
+// line on standard error saying why (a folder or file that cannot be made).
 std::unique_ptr<CaptureSink> OpenCaptureSink(const std::string& output, int width, int height, int fps);
 
-// The FFmpeg program's path, or empty when it is not installed.
-std::string FindFfmpeg();
+// For the sinks: .mkv or .mp4 (by the name's extension) encoded with FFmpeg's
+// libraries, or null after saying why.
+std::unique_ptr<CaptureSink> OpenVideoFileSink(const std::filesystem::path& output, int width, int height,
+                                               int fps);
+// A hidden name beside the output, unique to this process.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& output, const char* what,
+                                      const std::string& extension);
+// One line on standard error: the output cannot be written, and why.
+void SayCannotWrite(const std::string& why);

@@ -36,7 +36,7 @@ constexpr const char USAGE[] =
     "  --capture OUT             render the intro on a virtual clock into OUT:\n"
     "                            OUT.mkv lossless (FFV1 and FLAC), OUT.mp4 for video\n"
     "                            sites (H.264 and AAC), or a folder OUT/ of PNG frames\n"
-    "                            and audio.wav; .mkv and .mp4 need ffmpeg\n"
+    "                            and audio.wav\n"
     "  --fps N                   frames a second, 1 to 240 (default 50)\n"
     "  --seconds S               how long, 1 to 86400 (default 100: the song once)\n"
     "  --size WxH                picture size, 64x48 to 7680x5760 (default 640x480),\n"
