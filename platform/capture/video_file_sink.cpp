@@ -169,7 +169,10 @@ class VideoFileSink final : public CaptureSink {
     AVCodecContext* NewEncoder(const char* name, Track& track) {
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (codec == nullptr) {
-            SayCannotWrite(std::string("this FFmpeg has no ") + name + " encoder");
+            SayCannotWrite(std::string("FFmpeg's libavcodec here has no ") + name +
+                           " encoder (Debian package libavcodec59 has it); a folder of PNG frames needs none "
+                           "(--capture " +
+                           output_.stem().string() + "/)");
             return nullptr;
         }
         track.stream = avformat_new_stream(file_, nullptr);
