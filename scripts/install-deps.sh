@@ -9,7 +9,7 @@ packages=(
   libwayland-dev libpixman-1-dev libswscale-dev libavformat-dev libavcodec-dev
   ffmpeg
   xvfb xdotool x11-apps x11-utils openbox libx11-dev libxfixes-dev python3 imagemagick
-  weston libgl1-mesa-dri libgl1 libegl1 libgles2
+  weston xwayland libgl1-mesa-dri libgl1 libegl1 libgles2
   openmpt123 xmp sox
   lintian desktop-file-utils appstream man-db dpkg-dev file
 )

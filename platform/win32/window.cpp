@@ -352,6 +352,9 @@ BOOL ShowWindow(HWND window, int command) {
         return FALSE;
     }
     if (record->sdlWindow != nullptr) {
+        if (record->fullScreen) {
+            SetWindowFillsScreen(record->sdlWindow, true);  // full screen from the moment it is mapped
+        }
         SDL_ShowWindow(record->sdlWindow);
         SDL_RaiseWindow(record->sdlWindow);
         ApplyCursor(record->fullScreen);

@@ -6,13 +6,24 @@
 // from start to the first picture, and again at exit. The request itself is
 // all a window manager needs (the EWMH _NET_WM_STATE protocol), so on X11 a
 // shown window makes it here without the wait; everything else goes through SDL.
+//
+// A window not shown yet carries its state in its own _NET_WM_STATE, which the
+// window manager reads when it maps the window. The full-screen window is marked
+// so before it is first shown: it is then full screen from the start on the
+// monitor it was placed on. A request that only comes once the window is shown
+// leaves the choice of monitor to the window manager, and Weston's X window
+// manager, busy mapping the window, lets it cover a monitor without being full
+// screen (its panel stays on top) or fills the monitor under the pointer.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
 #include "platform/win32/sdl_window.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(TRELK_HAVE_XLIB)
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+#include <vector>
 
 namespace {
 
@@ -33,6 +44,32 @@ void AskWindowManager(Display* display, Window window, Atom state, Atom fullscre
                &event);
 }
 
+// A window not shown yet: its own property, the other states in it kept.
+void SetInitialState(Display* display, Window window, Atom state, Atom fullscreen, bool fills) {
+    std::vector<Atom> atoms;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+        const Atom* listed = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; format == 32 && i < count; ++i) {
+            if (listed[i] != fullscreen) {
+                atoms.push_back(listed[i]);
+            }
+        }
+        XFree(data);
+    }
+    if (fills) {
+        atoms.push_back(fullscreen);
+    }
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+}
+
 bool SwitchThroughXlib(SDL_Window* sdlWindow, bool fills) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -42,11 +79,16 @@ bool SwitchThroughXlib(SDL_Window* sdlWindow, bool fills) {
     Display* display = info.info.x11.display;
     const Window window = info.info.x11.window;
     XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window, &attributes) == 0 || attributes.map_state == IsUnmapped) {
-        return false;  // SDL only writes the property of a window not yet shown: no wait
+    if (XGetWindowAttributes(display, window, &attributes) == 0) {
+        return false;
     }
-    AskWindowManager(display, window, XInternAtom(display, "_NET_WM_STATE", False),
-                     XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False), fills);
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom fullscreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    if (attributes.map_state == IsUnmapped) {
+        SetInitialState(display, window, state, fullscreen, fills);
+    } else {
+        AskWindowManager(display, window, state, fullscreen, fills);
+    }
     XFlush(display);
     return true;
 }

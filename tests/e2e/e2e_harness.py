@@ -103,34 +103,15 @@ def start_window_manager(server, log):
     fail("Openbox did not start (see openbox.txt)")
 
 
-class XServer:
-    """Xvfb at 640 x 480 x 24 on the first free display number."""
+class XDisplay:
+    """An X server by its display name: what the tests do on it."""
 
-    def __init__(self, width=640, height=480):
-        # A random display number far from the usual ones, so that tests side
-        # by side never meet a server that another test is shutting down.
-        rng = random.Random(os.getpid() ^ int(time.time() * 1000))
-        for _ in range(20):
-            number = rng.randrange(200, 30000)
-            socket = "/tmp/.X11-unix/X%d" % number
-            if os.path.exists(socket) or os.path.exists("/tmp/.X%d-lock" % number):
-                continue
-            self.process = subprocess.Popen(
-                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.time() + 10
-            while not os.path.exists(socket) and self.process.poll() is None and time.time() < deadline:
-                time.sleep(0.02)
-            self.display = ":%d" % number
-            if os.path.exists(socket) and self.process.poll() is None and self.accepts_clients():
-                return
-            self.process.kill()
-            self.process.wait()
-        fail("Xvfb did not start")
+    def __init__(self, display):
+        self.display = display
 
-    def accepts_clients(self):
+    def accepts_clients(self, timeout=10.0):
         """The socket can exist a moment before the server answers on it."""
-        deadline = time.time() + 10
+        deadline = time.time() + timeout
         while time.time() < deadline:
             probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env(), capture_output=True)
             if probe.returncode == 0:
@@ -161,6 +142,32 @@ class XServer:
         subprocess.run(["xwd"] + target + ["-silent", "-out", path], env=self.env(), check=True)
         return Image.from_file(path, crop=layout, size=(640, 480))
 
+
+class XServer(XDisplay):
+    """Xvfb at 640 x 480 x 24 on the first free display number."""
+
+    def __init__(self, width=640, height=480):
+        # A random display number far from the usual ones, so that tests side
+        # by side never meet a server that another test is shutting down.
+        rng = random.Random(os.getpid() ^ int(time.time() * 1000))
+        for _ in range(20):
+            number = rng.randrange(200, 30000)
+            socket = "/tmp/.X11-unix/X%d" % number
+            if os.path.exists(socket) or os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.process = subprocess.Popen(
+                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.time() + 10
+            while not os.path.exists(socket) and self.process.poll() is None and time.time() < deadline:
+                time.sleep(0.02)
+            XDisplay.__init__(self, ":%d" % number)
+            if os.path.exists(socket) and self.process.poll() is None and self.accepts_clients():
+                return
+            self.process.kill()
+            self.process.wait()
+        fail("Xvfb did not start")
+
     def __enter__(self):
         return self
 
@@ -181,24 +188,66 @@ def picture_layout(width, height):
     return ((width - w) // 2, (height - h) // 2, w, h)
 
 
+def whiteish(rgb):
+    return min(rgb) >= 240
+
+
+def shows_intro(frame):
+    """The picture's rectangle at 640 x 480 shows the intro: the white screen
+    at the top right, the picture along the bottom edge."""
+    dark = sum(1 for x in range(0, 400, 10) if not whiteish(frame.pixel(x, 470)))
+    return whiteish(frame.pixel(630, 10)) and dark > 30
+
+
+def side_borders(path, width, height):
+    """The pixels left and right of the picture on a screenshot of a screen
+    wider than 4:3, looked at an eighth of its size (black while the intro runs)."""
+    x, _, w, _ = picture_layout(width, height)
+    whole = Image.from_file(path, size=(width // 8, height // 8))
+    columns = list(range(0, x // 8 - 1)) + list(range((x + w) // 8 + 1, width // 8))
+    return [whole.pixel(px, py) for px in columns for py in range(0, height // 8, 4)]
+
+
 class Weston:
     """The Weston compositor, its X11 backend in a window (or several, one per
     output) of an X server: a real Wayland desktop with a keyboard and a
-    pointer that xdotool drives and a screen that xwd takes."""
+    pointer that xdotool drives and a screen that xwd takes. With xwayland,
+    also an X desktop: Xwayland, Weston its window manager, one RandR output
+    per Weston output, side by side."""
 
-    def __init__(self, server, work, width=1280, height=960, outputs=1):
+    def __init__(self, server, work, width=1280, height=960, outputs=1, xwayland=False):
         self.server = server
+        self.size = (width, height)
         self.runtime = os.path.join(work, "xdg-runtime")
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
         self.socket = "trelk-%d" % os.getpid()
-        self.log = open(os.path.join(work, "weston.txt"), "w")
+        log_path = os.path.join(work, "weston.txt")
+        self.log = open(log_path, "w")
         self.process = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=" + self.socket, "--idle-time=0",
-             "--width=%d" % width, "--height=%d" % height, "--output-count=%d" % outputs],
+             "--width=%d" % width, "--height=%d" % height, "--output-count=%d" % outputs]
+            + (["--xwayland"] if xwayland else []),
             env=server.env(XDG_RUNTIME_DIR=self.runtime), stdout=self.log, stderr=subprocess.STDOUT)
         if not wait_for(lambda: len(self.outputs()) == outputs or self.process.poll() is not None, 15.0) \
                 or self.process.poll() is not None:
             fail("Weston did not start (see weston.txt)")
+        if xwayland:
+            # Weston names the X display it listens on, and starts Xwayland for
+            # the first client; the window manager is there once it owns the root.
+            def listening():
+                with open(log_path) as f:
+                    return re.search(r"xserver listening on display (:\d+)", f.read())
+            if not wait_for(lambda: listening() or self.process.poll() is not None, 15.0) or not listening():
+                fail("Weston did not offer an X display (see weston.txt)")
+            self.xwayland = XDisplay(listening().group(1))
+            if not self.xwayland.accepts_clients(20.0) or not wait_for(
+                    lambda: "window id" in xprop(self.xwayland, "-root", "_NET_SUPPORTING_WM_CHECK"), 15.0):
+                fail("Xwayland did not start (see weston.txt)")
+
+    def picture_of(self, output, path):
+        """The picture's rectangle on one output at 640 x 480; the whole
+        output's xwd file stays at path."""
+        return self.server.picture_shot(path, picture_layout(*self.size), output)
 
     def outputs(self):
         """Weston's output windows, in the order of its screens."""

@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from e2e_harness import Image, Intro, XServer, check, parse_args, picture_layout
+from e2e_harness import Image, Intro, XServer, check, parse_args, picture_layout, side_borders
 
 args = parse_args()
 picture = Image.from_file(os.path.join(args.assets, "picture.gif"))
@@ -21,16 +21,13 @@ def check_screen(width, height):
     work = os.path.join(args.work, "%dx%d" % (width, height))
     os.makedirs(work)
     layout = picture_layout(width, height)
-    x, y, w, h = layout
     with XServer(width, height) as server, Intro(server, args.intro, work) as intro:
         intro.wait_window()
         time.sleep(2.0)
         shot_path = os.path.join(work, "screen.xwd")
         frame = server.picture_shot(shot_path, layout)
         frame.save_ppm(os.path.join(work, "picture-at-640x480.ppm"))
-        whole = Image.from_file(shot_path, size=(width // 8, height // 8))
-        border = [whole.pixel(px, py) for px in range(0, x // 8 - 1) for py in range(0, height // 8, 4)]
-        border += [whole.pixel(px, py) for px in range((x + w) // 8 + 1, width // 8) for py in range(0, height // 8, 4)]
+        border = side_borders(shot_path, width, height)
         check(border and all(rgb == (0, 0, 0) for rgb in border),
               "%dx%d: black borders left and right of the picture" % (width, height))
         for px, py in [(5, 5), (630, 5), (630, 400), (560, 470)]:

@@ -8,7 +8,7 @@ import os
 import shutil
 import time
 
-from e2e_harness import Intro, Weston, XServer, check, fail, parse_args, picture_layout, sanitizer_options, wait_for
+from e2e_harness import Intro, Weston, XServer, check, fail, parse_args, sanitizer_options, shows_intro, wait_for
 
 args = parse_args()
 if shutil.which("weston") is None:
@@ -16,17 +16,8 @@ if shutil.which("weston") is None:
 OUTPUT = (1024, 768)
 
 
-def whiteish(rgb):
-    return min(rgb) >= 240
-
-
-def shows_intro(frame):
-    dark = sum(1 for x in range(0, 400, 10) if not whiteish(frame.pixel(x, 470)))
-    return whiteish(frame.pixel(630, 10)) and dark > 30
-
-
-def picture_of(server, output, name, work):
-    return server.picture_shot(os.path.join(work, name + ".xwd"), picture_layout(*OUTPUT), output)
+def picture_of(weston, output, name, work):
+    return weston.picture_of(output, os.path.join(work, name + ".xwd"))
 
 
 def started(server, weston, work, options=()):
@@ -56,7 +47,7 @@ with XServer(2 * OUTPUT[0], OUTPUT[1]) as server:
     with Weston(server, args.work, *OUTPUT) as weston:
         output = weston.outputs()[0]
         with started(server, weston, work) as intro:
-            check(wait_for(lambda: shows_intro(picture_of(server, output, "screen", work)), 10.0),
+            check(wait_for(lambda: shows_intro(picture_of(weston, output, "screen", work)), 10.0),
                   "the picture fills Weston's output")
             code, elapsed = escape(server, output, intro)
             check(code == 0 and elapsed < 1.5, "Escape ends it with exit 0 (%d after %.2f s)" % (code, elapsed))
@@ -66,7 +57,7 @@ with XServer(2 * OUTPUT[0], OUTPUT[1]) as server:
 
         work = os.path.join(args.work, "compositor-gone")
         with started(server, weston, work) as intro:
-            check(wait_for(lambda: shows_intro(picture_of(server, output, "screen", work)), 10.0), "the intro runs")
+            check(wait_for(lambda: shows_intro(picture_of(weston, output, "screen", work)), 10.0), "the intro runs")
             weston.stop()
             gone = time.time()
             code, _ = intro.wait_exit(5.0)
@@ -80,8 +71,8 @@ with XServer(2 * OUTPUT[0], OUTPUT[1]) as server:
         first, second = weston.outputs()
         server.xdotool("windowmove", second, str(OUTPUT[0]), "0")  # side by side, as two monitors
         with started(server, weston, work, options=["--display", "1"]) as intro:
-            check(wait_for(lambda: shows_intro(picture_of(server, second, "second", work)), 10.0),
+            check(wait_for(lambda: shows_intro(picture_of(weston, second, "second", work)), 10.0),
                   "--display 1: the picture fills the second output")
-            check(not shows_intro(picture_of(server, first, "first", work)), "the first output shows the desktop")
+            check(not shows_intro(picture_of(weston, first, "first", work)), "the first output shows the desktop")
             code, _ = escape(server, second, intro)
             check(code == 0, "Escape ends it with exit 0")

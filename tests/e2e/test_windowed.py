@@ -8,7 +8,7 @@ import subprocess
 import time
 
 from e2e_harness import (CLASS_NAME, TITLE, Image, Intro, XServer, check, net_wm_state, parse_args,
-                         picture_layout, start_window_manager, wait_for)
+                         picture_layout, start_window_manager, wait_for, whiteish)
 
 SCREEN = (1280, 1024)
 args = parse_args()
@@ -18,10 +18,6 @@ def size_of(server, window):
     geometry = server.xdotool("getwindowgeometry", window)
     line = next((l for l in geometry.splitlines() if "Geometry:" in l), "Geometry: 0x0")
     return tuple(int(v) for v in line.split()[-1].split("x"))
-
-
-def whiteish(rgb):
-    return min(rgb) >= 240
 
 
 def picture_in_window(server, window, name):
