@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/display/log_lines.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -103,25 +103,25 @@ TEST(Pack, EveryChannelValueMatchesTheShiftRule) {
 }
 
 TEST(LogLinesOfTheAnalysis, FiveSixFive) {
-    ClearLog();
+    ClearDebugLog();
     LogPixelFormat(DescribePixelFormat(0xF800, 0x07E0, 0x001F));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"redbit:5  greenbit:6  bluebit 5",
-                                                    "reddiv:8.00  greendiv:4.00  bluediv 8.00",
-                                                    "r:0  g:0  b:31  MASK:31"}));
+    EXPECT_EQ(DebugLogLines(), (std::vector<std::string>{"redbit:5  greenbit:6  bluebit 5",
+                                                         "reddiv:8.00  greendiv:4.00  bluediv 8.00",
+                                                         "r:0  g:0  b:31  MASK:31"}));
 }
 
 TEST(LogLinesOfTheAnalysis, FiveFiveFive) {
-    ClearLog();
+    ClearDebugLog();
     LogPixelFormat(DescribePixelFormat(0x7C00, 0x03E0, 0x001F));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"redbit:5  greenbit:5  bluebit 5",
-                                                    "reddiv:8.00  greendiv:8.00  bluediv 8.00",
-                                                    "r:0  g:0  b:31  MASK:31"}));
+    EXPECT_EQ(DebugLogLines(), (std::vector<std::string>{"redbit:5  greenbit:5  bluebit 5",
+                                                         "reddiv:8.00  greendiv:8.00  bluediv 8.00",
+                                                         "r:0  g:0  b:31  MASK:31"}));
 }
 
 TEST(LogLinesOfTheAnalysis, BlueElsewhereMovesTheMask) {
-    ClearLog();
+    ClearDebugLog();
     LogPixelFormat(DescribePixelFormat(0x001F, 0x07E0, 0xF800));
-    EXPECT_EQ(LogLines().back(), "r:0  g:0  b:63488  MASK:63488");
+    EXPECT_EQ(DebugLogLines().back(), "r:0  g:0  b:63488  MASK:63488");
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/image/gif_writer.h"
-#include "tests/image/mutate.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+#include "tests/support/fuzz_smoke.h"
 
 namespace {
 
@@ -32,23 +30,15 @@ std::vector<std::vector<uint8_t>> GifSeeds() {
 }
 
 TEST(FuzzSmoke, GifDecoderOnSeedsAndMutations) {
-    std::mt19937 random(2024);
-    const auto seeds = GifSeeds();
-    for (const auto& seed : seeds) {
-        ASSERT_FALSE(seed.empty());
-        EXPECT_EQ(LLVMFuzzerTestOneInput(seed.data(), seed.size()), 0);
-    }
-    for (int i = 0; i < 20000; ++i) {
-        const auto input = Mutate(seeds[static_cast<size_t>(i) % seeds.size()], random);
-        ASSERT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0);
-    }
+    FeedSeeds(GifSeeds(), 0, 20000, 2024);
+    std::mt19937 random(2025);
     std::vector<uint8_t> noise(300);
     for (int i = 0; i < 2000; ++i) {
         for (auto& byte : noise) byte = static_cast<uint8_t>(random());
         noise[0] = 'G';
         noise[1] = 'I';
         noise[2] = 'F';
-        ASSERT_EQ(LLVMFuzzerTestOneInput(noise.data(), noise.size()), 0);
+        ASSERT_EQ(Fuzz(noise), 0);
     }
 }
 

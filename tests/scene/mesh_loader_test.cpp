@@ -6,24 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "tests/scene/chunk_file_builder.h"
 #include "tests/scene/mesh_resource.h"
 #include "tests/support/fake_direct3d.h"
+#include "tests/support/files.h"
 
 namespace {
-
-std::string ReadLog() {
-    std::ifstream file("debug.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // Four positions, two faces: a unit triangle facing +z and one facing +y.
 const std::vector<float> CORNER_XYZ = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
@@ -31,7 +21,7 @@ const std::vector<float> CORNER_XYZ = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
 class MeshLoaderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::remove("debug.log");
+        ClearDebugLog();
         scene = std::make_unique<Scene>();
         scene->device = &device;
         scene->direct3D = &d3d;
@@ -82,7 +72,7 @@ TEST_F(MeshLoaderTest, OneObjectBecomesATriangleListWithNormals) {
         ExpectNormal(object.vertices[i], 0, 0, 1);
     }
     EXPECT_EQ(object.deviceRef, &scene->device);
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
     // The reader never calls Direct3D.
     EXPECT_EQ(world.log, std::vector<std::string>{});
 }
@@ -111,15 +101,14 @@ TEST_F(MeshLoaderTest, FileShapedLikeTheEmbeddedMesh) {
             ASSERT_EQ(object.vertices[3 * i + k].z, p.z);
         }
     }
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
 }
 
 TEST_F(MeshLoaderTest, TheProgramsOwnMeshAsset) {
-    std::ifstream file(MESH_ASSET_PATH, std::ios::binary);
-    if (!file) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(MESH_ASSET_PATH);
+    if (bytes.empty()) {
         GTEST_SKIP() << "no mesh asset in this tree";
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_EQ(Load(bytes), MESH_LOADED);
     ASSERT_EQ(scene->objectCount, 1);
     EXPECT_EQ(scene->lightCount, 0);
@@ -132,7 +121,7 @@ TEST_F(MeshLoaderTest, TheProgramsOwnMeshAsset) {
         EXPECT_GE(object.positions[i].y, 0.40f);
         EXPECT_LE(object.positions[i].y, 0.74f);
     }
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
 }
 
 TEST_F(MeshLoaderTest, SharedPositionsCarryTheLastFacesNormal) {
@@ -212,7 +201,7 @@ TEST_F(MeshLoaderTest, CameraChunkIsSteppedOverWhole) {
     ASSERT_EQ(Load(b.Finish()), MESH_LOADED);
     ASSERT_EQ(scene->objectCount, 1);
     EXPECT_STREQ(scene->objects[0].name, "mesh");
-    EXPECT_EQ(ReadLog(), "Object 0: cam\nObject 0: mesh\n");
+    EXPECT_EQ(DebugLogText(), "Object 0: cam\nObject 0: mesh\n");
 }
 
 TEST_F(MeshLoaderTest, FfffStepsOverItsHeaderOnlyWhenLongerThanTheFile) {
@@ -263,7 +252,7 @@ TEST_F(MeshLoaderTest, ResultCodes) {
         InstallResourceTable(nullptr, 0);
     }
     EXPECT_EQ(scene->objectCount, 0);
-    EXPECT_EQ(ReadLog(), "");
+    EXPECT_EQ(DebugLogText(), "");
 }
 
 TEST_F(MeshLoaderTest, ReadChunkHeaderReadsLittleEndianAndRefusesShortInput) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/assets/song/xm_reader.h"
+#include "tests/support/files.h"
 
 namespace songtest {
 namespace {
@@ -25,7 +26,8 @@ class SongInMikMod : public ::testing::Test {
     }
     void SetUp() override {
         ASSERT_TRUE(initialised) << MikMod_strerror(MikMod_errno);
-        ASSERT_TRUE(ReadFile(SONG_XM_PATH, bytes));
+        bytes = ReadFileBytes(SONG_XM_PATH);
+        ASSERT_FALSE(bytes.empty());
         module = Player_LoadMem(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
                                 32, 0);
         ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
