@@ -11,15 +11,6 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(GifImage* image) const { FreeGifImage(image); }
-};
-using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
-
-ImagePtr Decode(const std::vector<uint8_t>& stream) {
-    return ImagePtr(DecodeGif(stream.data(), stream.size()));
-}
-
 void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& what) {
     SCOPED_TRACE(what);
     ASSERT_FALSE(stream.empty()) << "giflib refused to write the stream";

@@ -123,8 +123,16 @@ ReferenceImage ReadGifWithGiflib(const std::vector<uint8_t>& stream) {
         const SavedImage& image = gif->SavedImages[0];
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
         result.ok = true;
+        result.screenWidth = gif->SWidth;
+        result.screenHeight = gif->SHeight;
+        result.background = gif->SBackGroundColor;
+        result.imageCount = gif->ImageCount;
+        result.left = image.ImageDesc.Left;
+        result.top = image.ImageDesc.Top;
         result.width = image.ImageDesc.Width;
         result.height = image.ImageDesc.Height;
+        result.interlaced = image.ImageDesc.Interlace;
+        result.localTable = image.ImageDesc.ColorMap != nullptr;
         result.colourCount = map ? map->ColorCount : 0;
         for (int i = 0; i < result.colourCount; ++i) {
             const GifColorType& c = map->Colors[i];
@@ -206,6 +214,12 @@ std::vector<uint8_t> CodePacker::SubBlocks(int blockSize) const {
     }
     out.push_back(0);
     return out;
+}
+
+CodePacker Packed(const std::vector<int>& codes, int minCodeSize) {
+    CodePacker packer(minCodeSize);
+    for (int code : codes) packer.Put(code);
+    return packer;
 }
 
 std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize,

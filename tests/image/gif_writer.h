@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "image/gif_decoder.h"
 
 using Colour = std::array<uint8_t, 3>;
 
@@ -36,12 +39,20 @@ struct GifStreamSpec {
 // Encodes layout with giflib; an empty result means giflib refused it.
 std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& layout);
 
-// What giflib decodes from a stream's first image.
+// What giflib decodes from a stream: the screen and the first image.
 struct ReferenceImage {
     bool ok = false;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int background = 0;
+    int imageCount = 0;
+    int left = 0;
+    int top = 0;
     int width = 0;
     int height = 0;
-    int colourCount = 0;
+    bool interlaced = false;
+    bool localTable = false;
+    int colourCount = 0;          // of the table the first image uses
     std::vector<Colour> palette;  // colourCount entries
     std::vector<uint8_t> pixels;
 };
@@ -77,6 +88,21 @@ class CodePacker {
     int limit = 0;
     std::vector<uint8_t> Flushed() const;
 };
+
+// The codes packed at minCodeSize.
+CodePacker Packed(const std::vector<int>& codes, int minCodeSize = 2);
+
+// Our decoder's image of a stream, freed when it goes.
+struct ImageDeleter {
+    void operator()(GifImage* image) const { FreeGifImage(image); }
+};
+using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
+inline ImagePtr Decode(const std::vector<uint8_t>& stream) {
+    return ImagePtr(DecodeGif(stream.data(), stream.size()));
+}
+inline std::vector<uint8_t> Pixels(const GifImage& image) {
+    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);
+}
 
 // A whole stream around hand-made image data: header, screen, optional global
 // table, one image descriptor with optional local table, the code size byte,

@@ -112,11 +112,8 @@ TEST_F(PictureSurfaceTest, FiveFiveFiveDisplayAndNoRectangle) {
 }
 
 TEST_F(PictureSurfaceTest, IndicesBeyondTheColourCountAreBlack) {
-    CodePacker codes(2);
-    codes.PutClear();
-    for (int code : {0, 1, 2, 3}) codes.Put(code);
     const std::vector<Colour> twoColours = {{255, 255, 255}, {200, 100, 50}};
-    InstallPicture(HandMadeGif(4, 1, 2, codes.SubBlocks(), twoColours));
+    InstallPicture(HandMadeGif(4, 1, 2, Packed({4, 0, 1, 2, 3}).SubBlocks(), twoColours));
     ASSERT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 1);
     EXPECT_EQ(Made().Pixel(0, 0), 0xFFFF);
     EXPECT_EQ(Made().Pixel(1, 0), Pack565(twoColours[1]));
