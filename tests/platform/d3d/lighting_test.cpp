@@ -9,6 +9,7 @@
 
 #include "platform/d3d/transform.h"
 #include "tests/platform/d3d/software_chain.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -109,9 +110,10 @@ TEST(Transforms, TheIntroViewportPutsYDownTheScreen) {
     EXPECT_FALSE(MakeViewportMapping(degenerate, &mapping));
 }
 
-// The worked example: material ambient (1, 0.1, 0.1), diffuse (0, 0.9, 0),
-// ambient light 0x0000FDE8, a green point light with attenuation (1, 0.2, 0)
-// and the maximum range: rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
+// The worked example, the intro's own: material ambient (1, 0.1, 0.1),
+// diffuse (0, 0.9, 0), ambient light 0x0000FDE8, a green point light with
+// attenuation (1, 0.2, 0) and the maximum range:
+// rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
 class WorkedExample : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -119,27 +121,7 @@ class WorkedExample : public ::testing::Test {
         chain.SetIntroTransforms();
         D3DRECT all{0, 0, 640, 480};
         chain.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        ASSERT_EQ(chain.direct3D->CreateMaterial(&material, nullptr), D3D_OK);
-        D3DMATERIAL desc = Material({1.0f, 0.1f, 0.1f, 1.0f}, {0.0f, 0.9f, 0.0f, 0.1f});
-        desc.specular = {1.0f, 0.1f, 0.1f, 0.1f};
-        desc.power = 5.0f;
-        ASSERT_EQ(material->SetMaterial(&desc), D3D_OK);
-        ASSERT_EQ(material->GetHandle(chain.device, &handle), D3D_OK);
-        ASSERT_EQ(chain.direct3D->CreateLight(&light, nullptr), D3D_OK);
-        D3DLIGHT2 lightDesc = PointLight({-3, -1, -5}, D3DLIGHT_RANGE_MAX, 1.0f, 0.2f, 0.0f);
-        lightDesc.dcvColor = {0, 1, 0, 0};
-        ASSERT_EQ(light->SetLight(&lightDesc), D3D_OK);
-        ASSERT_EQ(chain.viewport->AddLight(light), D3D_OK);
-        chain.device->SetLightState(D3DLIGHTSTATE_AMBIENT, 65000);
-        chain.device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle);
-    }
-    void TearDown() override {
-        if (light != nullptr) {
-            light->Release();
-        }
-        if (material != nullptr) {
-            material->Release();
-        }
+        ASSERT_TRUE(lighting.Create(chain.direct3D, chain.device, chain.viewport));
     }
     // Draws a triangle whose first corner sits on pixel (100, 100) with the
     // given normal and returns that pixel.
@@ -171,9 +153,7 @@ class WorkedExample : public ::testing::Test {
     }
 
     SoftwareChain chain;
-    IDirect3DMaterial3* material = nullptr;
-    IDirect3DLight* light = nullptr;
-    D3DMATERIALHANDLE handle = 0;
+    IntroLighting lighting;
 };
 
 TEST_F(WorkedExample, AFaceTurnedAwayKeepsOnlyTheAmbientTerm) {
@@ -210,8 +190,8 @@ TEST_F(WorkedExample, UnlitVerticesAreWhite) {
 }
 
 TEST_F(WorkedExample, AReleasedMaterialsHandleReadsAsNoMaterial) {
-    material->Release();
-    material = nullptr;
+    lighting.material->Release();
+    lighting.material = nullptr;
     const D3DVECTOR l = ToLight();
     EXPECT_EQ(DrawWithNormal({-l.x, -l.y, -l.z}), 0xFFFF);
 }
