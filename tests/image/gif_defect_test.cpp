@@ -211,17 +211,10 @@ TEST(GifRefusals, EmptyImageStillHasAPixelBuffer) {
 // Every cut of a valid stream decodes to null or an image, never past the end:
 // under AddressSanitizer a read beyond the copy below is caught.
 TEST(GifRefusals, EveryTruncationIsSafe) {
-    GifStreamSpec layout;
-    layout.screenWidth = 40;
-    layout.screenHeight = 30;
-    layout.globalColours = RandomColours(16, 1u);
-    GifFrame frame;
-    frame.width = 40;
-    frame.height = 30;
-    frame.localColours = RandomColours(32, 2u);
-    frame.pixels = RandomPixels(40, 30, 32, 3u);
-    frame.extensions = {GifExtension{0xFE, {{'a', 'b'}}}};
-    layout.frames = {frame};
+    GifStreamSpec layout = RandomGif(40, 30, 16, 1u);
+    layout.frames[0].localColours = RandomColours(32, 2u);
+    layout.frames[0].pixels = RandomPixels(40, 30, 32, 3u);
+    layout.frames[0].extensions = {GifExtension{0xFE, {{'a', 'b'}}}};
     const std::vector<uint8_t> full = WriteGifWithGiflib(layout);
     ASSERT_FALSE(full.empty());
     // header 13 + global 48 + comment 6 + descriptor 10 + local 96 + code size 1

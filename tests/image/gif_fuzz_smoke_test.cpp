@@ -11,18 +11,13 @@ std::vector<std::vector<uint8_t>> GifSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
     for (int colours : {2, 16, 256}) {
         for (bool interlaced : {false, true}) {
-            GifStreamSpec layout;
-            layout.screenWidth = 23;
-            layout.screenHeight = 11;
-            layout.globalColours = RandomColours(colours, 1u);
-            GifFrame frame;
-            frame.width = 23;
-            frame.height = 11;
-            frame.interlaced = interlaced;
-            frame.localColours = colours == 16 ? RandomColours(4, 2u) : std::vector<Colour>{};
-            frame.pixels = RandomPixels(23, 11, colours == 16 ? 4 : colours, 3u, 3);
+            GifStreamSpec layout = RandomGif(23, 11, colours, 1u, interlaced, 3);
+            GifFrame& frame = layout.frames[0];
+            if (colours == 16) {
+                frame.localColours = RandomColours(4, 2u);
+                frame.pixels = RandomPixels(23, 11, 4, 3u, 3);
+            }
             frame.extensions = {GifExtension{0xF9, {{1, 2, 3, 4}}}};
-            layout.frames = {frame};
             seeds.push_back(WriteGifWithGiflib(layout));
         }
     }

@@ -168,6 +168,15 @@ std::vector<Colour> RandomColours(int count, uint32_t seed) {
     return colours;
 }
 
+GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool interlaced, int runLength) {
+    GifFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.interlaced = interlaced;
+    frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
+    return GifStreamSpec{true, width, height, RandomColours(colours, seed), {frame}};
+}
+
 CodePacker::CodePacker(int minCodeSize)
     : minSize(minCodeSize),
       clear(1 << minCodeSize),

@@ -61,6 +61,9 @@ ReferenceImage ReadGifWithGiflib(const std::vector<uint8_t>& stream);
 // Random indices below colourCount; runLength > 1 makes long runs (long strings).
 std::vector<uint8_t> RandomPixels(int width, int height, int colourCount, uint32_t seed, int runLength = 1);
 std::vector<Colour> RandomColours(int count, uint32_t seed);
+// One image filling the screen, with a random global table of `colours` entries.
+GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool interlaced = false,
+                        int runLength = 1);
 
 // Packs LZW codes least significant bit first, following the decoder's width
 // rule (a code counter that starts past the end code, the width growing when

@@ -9,7 +9,7 @@
 #include "scene/mesh_loader.h"
 #include "scene/scene_memory.h"
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/scene/mesh_resource.h"
+#include "tests/support/installed_resource.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ class MeshBoundsTest : public ::testing::Test {
     void SetUp() override { scene = std::make_unique<Scene>(); }
     void TearDown() override { FailSceneAllocationsAfter(-1); }
 
-    int Load(std::vector<uint8_t> bytes) {
-        MeshResource resource(std::move(bytes));
+    int Load(const std::vector<uint8_t>& bytes) {
+        const InstalledResource resource(MESH_RESOURCE_ID, bytes, MESH_RESOURCE_TYPE);
         return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
     }
 

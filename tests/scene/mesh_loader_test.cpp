@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/scene/mesh_resource.h"
 #include "tests/support/fake_direct3d.h"
 #include "tests/support/files.h"
+#include "tests/support/installed_resource.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ class MeshLoaderTest : public ::testing::Test {
         scene->direct3D = &d3d;
     }
 
-    int Load(std::vector<uint8_t> bytes) {
-        MeshResource resource(std::move(bytes));
+    int Load(const std::vector<uint8_t>& bytes) {
+        const InstalledResource resource(MESH_RESOURCE_ID, bytes, MESH_RESOURCE_TYPE);
         return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
     }
 
@@ -238,7 +238,7 @@ TEST_F(MeshLoaderTest, ResultCodes) {
     EXPECT_EQ(Load({}), MESH_NOT_3DS);
 
     {
-        MeshResource other(SingleMeshFile("x", CORNER_XYZ, {0, 1, 2}), 118);
+        const InstalledResource other(118, SingleMeshFile("x", CORNER_XYZ, {0, 1, 2}), MESH_RESOURCE_TYPE);
         EXPECT_EQ(loader.LoadMeshResource(MESH_RESOURCE_ID, *scene), MESH_NOT_FOUND);
     }
     {
