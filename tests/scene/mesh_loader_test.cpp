@@ -6,38 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/support/fake_direct3d.h"
-#include "tests/support/files.h"
-#include "tests/support/installed_resource.h"
+#include "tests/scene/scene_fixture.h"
 
 namespace {
 
 // Four positions, two faces: a unit triangle facing +z and one facing +y.
 const std::vector<float> CORNER_XYZ = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-class MeshLoaderTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ClearDebugLog();
-        scene = std::make_unique<Scene>();
-        scene->device = &device;
-        scene->direct3D = &d3d;
-    }
-
-    int Load(const std::vector<uint8_t>& bytes) {
-        const InstalledResource resource(MESH_RESOURCE_ID, bytes, MESH_RESOURCE_TYPE);
-        return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
-    }
-
-    fake::World& world = fake::Reset();
-    fake::Device& device = world.Make<fake::Device>();
-    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
-    std::unique_ptr<Scene> scene;
-    MeshLoader loader;
-};
+using MeshLoaderTest = SceneTest;
 
 void ExpectVec(const Vec3& v, float x, float y, float z) {
     EXPECT_EQ(v.x, x);
