@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "platform/d3d/transform.h"
-#include "tests/platform/d3d/software_chain.h"
+#include "tests/platform/d3d/chain_test.h"
 #include "tests/support/intro_requests.h"
 
 namespace {
@@ -114,28 +114,19 @@ TEST(Transforms, TheIntroViewportPutsYDownTheScreen) {
 // diffuse (0, 0.9, 0), ambient light 0x0000FDE8, a green point light with
 // attenuation (1, 0.2, 0) and the maximum range:
 // rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
-class WorkedExample : public ::testing::Test {
+class WorkedExample : public ChainTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(chain.Create(640, 480));
-        chain.SetIntroTransforms();
-        D3DRECT all{0, 0, 640, 480};
-        chain.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        ChainTest::SetUp();
         ASSERT_TRUE(lighting.Create(chain.direct3D, chain.device, chain.viewport));
     }
-    // Draws a triangle whose first corner sits on pixel (100, 100) with the
-    // given normal and returns that pixel.
+    // Draws a triangle whose first corner sits on pixel (100, 100) at depth 5
+    // with the given normal and returns that pixel.
     uint16_t DrawWithNormal(D3DVECTOR n, DWORD flags = D3DDP_WAIT) {
-        const float c = 5.0f;
-        auto at = [&](float sx, float sy) {
-            return D3DVERTEX{
-                (sx / 320.0f - 1.0f) * c, -(sy - 240.0f) / 320.0f * c, 10.0f - c, n.x, n.y, n.z, 0, 0};
-        };
-        D3DVERTEX triangle[3] = {at(100, 100), at(140, 100), at(100, 140)};
-        chain.device->BeginScene();
-        EXPECT_EQ(chain.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, triangle, 3, flags), D3D_OK);
-        chain.device->EndScene();
-        return chain.BackPixels()[100 * 640 + 100];
+        D3DVERTEX triangle[3] = {AtPixel(100, 100, 5, n.x, n.y, n.z), AtPixel(140, 100, 5, n.x, n.y, n.z),
+                                 AtPixel(100, 140, 5, n.x, n.y, n.z)};
+        EXPECT_EQ(Draw(triangle, 3, flags), D3D_OK);
+        return Pixel(100, 100);
     }
     static uint16_t Expected565(double r, double g, double b) {
         auto eight = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
@@ -152,7 +143,6 @@ class WorkedExample : public ::testing::Test {
                 static_cast<float>(lz / length)};
     }
 
-    SoftwareChain chain;
     IntroLighting lighting;
 };
 

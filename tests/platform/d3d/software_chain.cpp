@@ -1,5 +1,6 @@
 #include "tests/platform/d3d/software_chain.h"
 
+#include "platform/d3d/transform.h"
 #include "platform/ddraw/testing.h"
 #include "tests/support/intro_requests.h"
 
@@ -96,8 +97,7 @@ bool SoftwareChain::Create(DWORD modeWidth, DWORD modeHeight, bool rgb555) {
 }
 
 void SoftwareChain::SetIntroTransforms() {
-    D3DMATRIX world{};
-    world._11 = world._22 = world._33 = world._44 = 1.0f;
+    D3DMATRIX world = IdentityMatrix();
     D3DMATRIX view = IntroViewMatrix();
     D3DMATRIX projection = IntroProjectionMatrix();
     device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
