@@ -17,7 +17,7 @@
 #include "platform/dsound/testing.h"
 #include "platform/mmsystem/testing.h"
 #include "platform/win32/resource_table.h"
-#include "tests/music/module_writer.h"
+#include "tests/music/looping_song.h"
 
 extern "C" ULONG VC_WriteBytes(SBYTE* buffer, ULONG bytes);
 
@@ -83,15 +83,15 @@ std::vector<uint8_t> SongBytes() {
     if (!bytes.empty()) {
         return bytes;
     }
-    TestSong song = MakeLoopingSong(4);
-    for (int row = 0; row < song.rows; row += 2) {
+    song::XmModule song = LoopingSong(4);
+    for (int row = 0; row < LOOPING_SONG_ROWS; row += 2) {
         for (int c = 0; c < 4; ++c) {
-            TestNote& note = song.patterns[0][static_cast<size_t>(row * 4 + c)];
-            note.note = static_cast<uint8_t>(40 + (row * 3 + c * 5) % 30);
-            note.instrument = static_cast<uint8_t>(1 + (row + c) % 2);
+            song::XmCell& cell = song.patterns[0].At(row, c);
+            cell.note = static_cast<uint8_t>(40 + (row * 3 + c * 5) % 30);
+            cell.instrument = static_cast<uint8_t>(1 + (row + c) % 2);
         }
     }
-    return WriteXm(song);
+    return XmBytes(song);
 }
 
 class SteppedTimer final : public MultimediaTimerForTesting {

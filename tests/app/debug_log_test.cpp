@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "app/program_objects.h"
-#include "tests/app/app_test_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
 class LogTest : public ::testing::Test {
   protected:
-    void SetUp() override { std::remove("debug.log"); }
+    void SetUp() override { ClearDebugLog(); }
     void TearDown() override { logLines = 0; }
 };
 
@@ -23,13 +23,13 @@ TEST_F(LogTest, DebugLogAppendsOneLinePerMessageAndNeverTruncates) {
     }
     EXPECT_EQ(DebugLog("Drivers enumerated"), 0);
     EXPECT_EQ(DebugLog("100% done %s %d"), 0);  // written as text, not as a format
-    EXPECT_EQ(ReadFile("debug.log"), "an earlier run\nDrivers enumerated\n100% done %s %d\n");
+    EXPECT_EQ(DebugLogText(), "an earlier run\nDrivers enumerated\n100% done %s %d\n");
 }
 
 TEST_F(LogTest, MainframeLogWritesNothingWhileTheCounterIsZero) {
     ASSERT_EQ(logLines, 0);
     EXPECT_EQ(mainframe.Log("Window Created."), 0);
-    EXPECT_EQ(ReadFile("debug.log"), "");
+    EXPECT_EQ(DebugLogText(), "");
     EXPECT_EQ(logLines, 0);
 }
 
@@ -38,7 +38,7 @@ TEST_F(LogTest, MainframeLogWritesAndCountsOnceTheCounterIsSet) {
     mainframe.Log("first");
     mainframe.Log("second");
     EXPECT_EQ(logLines, 3);
-    EXPECT_EQ(ReadFile("debug.log"), "first\nsecond\n");
+    EXPECT_EQ(DebugLogText(), "first\nsecond\n");
     EXPECT_EQ(mainframe.logFile, nullptr);  // closed after every line
 }
 

@@ -5,8 +5,8 @@
 #include "app/program_objects.h"
 #include "app/window_proc.h"
 #include "platform/win32/testing.h"
-#include "tests/app/app_test_support.h"
 #include "tests/support/fake_direct_draw.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -62,9 +62,9 @@ TEST_F(FatalErrorTest, GivesTheScreenBackBeforeTheBox) {
 }
 
 TEST_F(FatalErrorTest, TheMessageNeverReachesTheLogFile) {
-    std::remove("debug.log");
+    ClearDebugLog();
     FatalError(mainframe, "Render Failure rendering object");
-    EXPECT_EQ(ReadFile("debug.log"), "");
+    EXPECT_EQ(DebugLogText(), "");
 }
 
 TEST(CreateMainWindowTest, WithoutAnInstanceItMakesNoWindow) {
@@ -80,7 +80,7 @@ LRESULT QuietProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 TEST(CreateMainWindowTest, MakesShowsAndHandsTheWindowToTheDisplay) {
     SetHeadlessWindowsForTesting(true);
-    std::remove("debug.log");
+    ClearDebugLog();
     Mainframe frame;
     frame.hInstance = GetModuleHandleA(nullptr);
     frame.windowProc = QuietProc;
@@ -91,7 +91,7 @@ TEST(CreateMainWindowTest, MakesShowsAndHandsTheWindowToTheDisplay) {
     EXPECT_EQ(frame.windowReady, 1);
     EXPECT_EQ(frame.display.hWnd, frame.hWnd);
     EXPECT_EQ(GetForegroundWindow(), frame.hWnd);
-    EXPECT_EQ(ReadFile("debug.log"), "");  // window creation messages go to the gated log
+    EXPECT_EQ(DebugLogText(), "");  // window creation messages go to the gated log
     DestroyWindow(frame.hWnd);
 }
 

@@ -11,7 +11,7 @@
 #include "music/music_thread.h"
 #include "platform/win32/testing.h"
 #include "presentation/render_frame.h"
-#include "tests/app/app_test_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void PressEscapeAfter(std::chrono::milliseconds delay) {
 TEST(WinMainRunTest, StartsComposesFramesAndStopsOnEscape) {
     SetHeadlessWindowsForTesting(true);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    std::remove("debug.log");
+    ClearDebugLog();
 
     std::thread escape(PressEscapeAfter, std::chrono::milliseconds(1500));
     char commandLine[] = "";
@@ -39,7 +39,7 @@ TEST(WinMainRunTest, StartsComposesFramesAndStopsOnEscape) {
     EXPECT_GT(frameCounter, 20);  // 25 frames a second for 1.5 s
     EXPECT_LE(frameCounter, 40);
     EXPECT_EQ(MusicControl.load(), Stopped);
-    EXPECT_EQ(ReadFile("debug.log"),
+    EXPECT_EQ(DebugLogText(),
               "Drivers enumerated\n"
               "DirectDrawCreated\n"
               "DDraw interface found\n"

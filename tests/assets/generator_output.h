@@ -8,18 +8,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-namespace trelk::test {
+#include "tests/support/files.h"
 
-inline std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+namespace trelk::test {
 
 struct GeneratorRun {
     int exitCode = -1;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "display/display_device.h"
-#include "tests/display/log_lines.h"
 #include "tests/support/fake_direct3d.h"
 #include "tests/support/fake_direct_draw.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ const Lines PIXEL_FORMAT_565 = {"redbit:5  greenbit:6  bluebit 5", "reddiv:8.00 
 
 class CreateDisplay : public ::testing::Test {
   protected:
-    void SetUp() override { ClearLog(); }
+    void SetUp() override { ClearDebugLog(); }
     void TearDown() override { EXPECT_EQ(world.faults, Lines{}); }
     HRESULT Create() {
         display.hWnd = WINDOW;
@@ -34,7 +34,7 @@ class CreateDisplay : public ::testing::Test {
     // releases it and returns the releases made by ReleaseDisplay.
     Lines RunAndRelease(HRESULT expected, const std::string& lastLine) {
         EXPECT_EQ(Create(), expected);
-        const Lines log = LogLines();
+        const Lines log = DebugLogLines();
         EXPECT_FALSE(log.empty());
         if (!log.empty()) {
             EXPECT_EQ(log.back(), lastLine);
@@ -45,7 +45,7 @@ class CreateDisplay : public ::testing::Test {
         EXPECT_EQ(display.device, nullptr);
         EXPECT_EQ(display.directDraw, nullptr);
         EXPECT_EQ(display.width, 0);
-        EXPECT_EQ(LogLines().back(), "de-referencing DirectX");
+        EXPECT_EQ(DebugLogLines().back(), "de-referencing DirectX");
         return world.releases;
     }
     fake::DirectDraw4& DirectDraw() { return world.Get<fake::DirectDraw4>("directDraw"); }
@@ -201,7 +201,7 @@ TEST_F(CreateDisplay, HardwareWithAPureDepthFormatMakesAHalDevice) {
     const DDSURFACEDESC2& zBuffer = *DirectDraw().Request(DDSCAPS_ZBUFFER);
     EXPECT_EQ(zBuffer.ddpfPixelFormat.dwZBufferBitDepth, 24u);
     EXPECT_EQ(zBuffer.ddsCaps.dwCaps, 0x24000u);
-    const Lines log = LogLines();
+    const Lines log = DebugLogLines();
     EXPECT_NE(std::find(log.begin(), log.end(), "HAL"), log.end());
     EXPECT_EQ(std::find(log.begin(), log.end(), "attempting software z-buffer"), log.end());
 }
@@ -216,7 +216,7 @@ TEST_F(CreateDisplay, AFiveFiveFiveScreenIsAnalysedFromThePrimary) {
 }
 
 TEST(CreateDisplayStandIn, TheRealChainWritesTheWholeLog) {
-    ClearLog();
+    ClearDebugLog();
     {
         DisplayDevice display;
         display.hWnd = WINDOW;
@@ -247,14 +247,14 @@ TEST(CreateDisplayStandIn, TheRealChainWritesTheWholeLog) {
                       "Render target set"};
     expected.insert(expected.end(), PIXEL_FORMAT_565.begin(), PIXEL_FORMAT_565.end());
     expected.push_back("de-referencing DirectX");
-    EXPECT_EQ(LogLines(), expected);
+    EXPECT_EQ(DebugLogLines(), expected);
 }
 
 TEST(CreateDisplayStandIn, ReleasingAnEmptyDisplayOnlyLogs) {
-    ClearLog();
+    ClearDebugLog();
     DisplayDevice display;
     display.ReleaseDisplay();
-    EXPECT_EQ(LogLines(), Lines{"de-referencing DirectX"});
+    EXPECT_EQ(DebugLogLines(), Lines{"de-referencing DirectX"});
 }
 
 }  // namespace

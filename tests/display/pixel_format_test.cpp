@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "tests/display/log_lines.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -19,64 +21,38 @@ uint16_t ByShifts(uint8_t r, uint8_t g, uint8_t b, int rBits, int rShift, int gB
 }
 
 TEST(SetBits, LowestAndHighest) {
-    EXPECT_EQ(LowestSetBit(0), 0);
-    EXPECT_EQ(HighestSetBit(0), 0);
-    EXPECT_EQ(LowestSetBit(1), 0);
-    EXPECT_EQ(HighestSetBit(1), 0);
-    EXPECT_EQ(LowestSetBit(0x80000000u), 31);
-    EXPECT_EQ(HighestSetBit(0x80000000u), 31);
-    EXPECT_EQ(LowestSetBit(0xF800), 11);
-    EXPECT_EQ(HighestSetBit(0xF800), 15);
-    EXPECT_EQ(LowestSetBit(0x0110), 4);
-    EXPECT_EQ(HighestSetBit(0x0110), 8);
+    for (const auto& [mask, lowest, highest] :
+         {std::tuple{0u, 0, 0}, {1u, 0, 0}, {0x80000000u, 31, 31}, {0xF800u, 11, 15}, {0x0110u, 4, 8}}) {
+        EXPECT_EQ(LowestSetBit(mask), lowest) << mask;
+        EXPECT_EQ(HighestSetBit(mask), highest) << mask;
+    }
 }
 
-TEST(Describe, FiveSixFive) {
-    const PixelFormatInfo f = DescribePixelFormat(0xF800, 0x07E0, 0x001F);
-    EXPECT_EQ(f.redShift, 11);
-    EXPECT_EQ(f.redHighBit, 15);
-    EXPECT_EQ(f.redBits, 5);
-    EXPECT_EQ(f.greenShift, 5);
-    EXPECT_EQ(f.greenHighBit, 10);
-    EXPECT_EQ(f.greenBits, 6);
-    EXPECT_EQ(f.blueShift, 0);
-    EXPECT_EQ(f.blueHighBit, 4);
-    EXPECT_EQ(f.blueBits, 5);
-    EXPECT_EQ(f.redDiv, 8.0f);
-    EXPECT_EQ(f.greenDiv, 4.0f);
-    EXPECT_EQ(f.blueDiv, 8.0f);
+// Shift, high bit and bit count of red, green and blue, then the divisors.
+auto Fields(const PixelFormatInfo& f) {
+    return std::tuple(f.redShift, f.redHighBit, f.redBits, f.greenShift, f.greenHighBit, f.greenBits,
+                      f.blueShift, f.blueHighBit, f.blueBits, f.redDiv, f.greenDiv, f.blueDiv);
 }
 
-TEST(Describe, FiveFiveFive) {
-    const PixelFormatInfo f = DescribePixelFormat(0x7C00, 0x03E0, 0x001F);
-    EXPECT_EQ(f.redShift, 10);
-    EXPECT_EQ(f.redHighBit, 14);
-    EXPECT_EQ(f.greenShift, 5);
-    EXPECT_EQ(f.greenHighBit, 9);
-    EXPECT_EQ(f.greenBits, 5);
-    EXPECT_EQ(f.redDiv, 8.0f);
-    EXPECT_EQ(f.greenDiv, 8.0f);
-    EXPECT_EQ(f.blueDiv, 8.0f);
-}
-
-TEST(Describe, AZeroMaskIsOneBitAtZero) {
-    const PixelFormatInfo f = DescribePixelFormat(0, 0, 0);
-    EXPECT_EQ(f.redShift, 0);
-    EXPECT_EQ(f.redHighBit, 0);
-    EXPECT_EQ(f.redBits, 1);
-    EXPECT_EQ(f.redDiv, 128.0f);
-    EXPECT_EQ(PackColor(f, 255, 255, 255), 1);  // trunc(255 / 128) in bit 0, three times over
-}
-
-TEST(Describe, AMaskWithAGapCountsTheGap) {
-    const PixelFormatInfo f = DescribePixelFormat(0x0F0F, 0x0000F000, 0x80000001u);
-    EXPECT_EQ(f.redShift, 0);
-    EXPECT_EQ(f.redHighBit, 11);
-    EXPECT_EQ(f.redBits, 12);
-    EXPECT_EQ(f.redDiv, 256.0f / 4096.0f);
-    EXPECT_EQ(f.blueBits, 32);
+TEST(Describe, KnownLayoutsEmptyMasksAndGaps) {
+    const struct {
+        uint32_t red, green, blue;
+        PixelFormatInfo expected;
+    } cases[] = {
+        {0xF800, 0x07E0, 0x001F, {11, 15, 5, 5, 10, 6, 0, 4, 5, 8, 4, 8}},
+        {0x7C00, 0x03E0, 0x001F, {10, 14, 5, 5, 9, 5, 0, 4, 5, 8, 8, 8}},
+        {0, 0, 0, {0, 0, 1, 0, 0, 1, 0, 0, 1, 128, 128, 128}},  // a zero mask is one bit at zero
+        // A mask with a gap counts the gap.
+        {0x0F0F, 0xF000, 0x80000001u, {0, 11, 12, 12, 15, 4, 0, 31, 32, 256.0f / 4096, 16, 0x1p-24f}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Fields(DescribePixelFormat(c.red, c.green, c.blue)), Fields(c.expected))
+            << std::hex << c.red;
+    }
+    // trunc(255 / 128) in bit 0, three times over.
+    EXPECT_EQ(PackColor(DescribePixelFormat(0, 0, 0), 255, 255, 255), 1);
     // Wide channels overflow 16 bits and are cut, without undefined shifts.
-    (void)PackColor(f, 255, 255, 255);
+    (void)PackColor(DescribePixelFormat(0x0F0F, 0xF000, 0x80000001u), 255, 255, 255);
 }
 
 TEST(Pack, KnownColours) {
@@ -102,26 +78,25 @@ TEST(Pack, EveryChannelValueMatchesTheShiftRule) {
     }
 }
 
-TEST(LogLinesOfTheAnalysis, FiveSixFive) {
-    ClearLog();
-    LogPixelFormat(DescribePixelFormat(0xF800, 0x07E0, 0x001F));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"redbit:5  greenbit:6  bluebit 5",
-                                                    "reddiv:8.00  greendiv:4.00  bluediv 8.00",
-                                                    "r:0  g:0  b:31  MASK:31"}));
-}
-
-TEST(LogLinesOfTheAnalysis, FiveFiveFive) {
-    ClearLog();
-    LogPixelFormat(DescribePixelFormat(0x7C00, 0x03E0, 0x001F));
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"redbit:5  greenbit:5  bluebit 5",
-                                                    "reddiv:8.00  greendiv:8.00  bluediv 8.00",
-                                                    "r:0  g:0  b:31  MASK:31"}));
-}
-
-TEST(LogLinesOfTheAnalysis, BlueElsewhereMovesTheMask) {
-    ClearLog();
-    LogPixelFormat(DescribePixelFormat(0x001F, 0x07E0, 0xF800));
-    EXPECT_EQ(LogLines().back(), "r:0  g:0  b:63488  MASK:63488");
+TEST(LogLinesOfTheAnalysis, ChannelsDivisorsAndTheBlueMask) {
+    const std::string bits565 = "redbit:5  greenbit:6  bluebit 5";
+    const std::string divisors565 = "reddiv:8.00  greendiv:4.00  bluediv 8.00";
+    const struct {
+        std::array<uint32_t, 3> masks;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{0xF800, 0x07E0, 0x001F}, {bits565, divisors565, "r:0  g:0  b:31  MASK:31"}},
+        {{0x7C00, 0x03E0, 0x001F},
+         {"redbit:5  greenbit:5  bluebit 5", "reddiv:8.00  greendiv:8.00  bluediv 8.00",
+          "r:0  g:0  b:31  MASK:31"}},
+        {{0x001F, 0x07E0, 0xF800},
+         {bits565, divisors565, "r:0  g:0  b:63488  MASK:63488"}},  // blue elsewhere
+    };
+    for (const auto& c : cases) {
+        ClearDebugLog();
+        LogPixelFormat(DescribePixelFormat(c.masks[0], c.masks[1], c.masks[2]));
+        EXPECT_EQ(DebugLogLines(), c.lines);
+    }
 }
 
 }  // namespace

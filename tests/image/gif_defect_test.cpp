@@ -13,19 +13,6 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(GifImage* image) const { FreeGifImage(image); }
-};
-using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
-
-ImagePtr Decode(const std::vector<uint8_t>& stream) {
-    return ImagePtr(DecodeGif(stream.data(), stream.size()));
-}
-
-std::vector<uint8_t> Pixels(const GifImage& image) {
-    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);
-}
-
 const std::vector<Colour> FOUR_COLOURS = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
 
 ImagePtr DecodeCodes(int width, int height, const CodePacker& codes, bool interlaced = false) {
@@ -34,104 +21,63 @@ ImagePtr DecodeCodes(int width, int height, const CodePacker& codes, bool interl
 
 // ---- defects stop one row, never the image --------------------------------
 
-TEST(GifDefects, EndCodeWithOnePixelLeftCompletesTheRowWithZero) {
-    CodePacker codes(2);
-    codes.PutClear();
-    for (int code : {1, 2, 3}) codes.Put(code);
-    codes.PutEnd();
-    for (int code : {3, 2, 1, 3}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(4, 2, codes);
+struct DefectCase {
+    const char* name;
+    int width;
+    int height;
+    std::vector<int> codes;  // with a minimum code size of 2: 4 is clear, 5 the end
+    std::vector<uint8_t> pixels;
+    bool interlaced = false;
+};
+
+void PrintTo(const DefectCase& c, std::ostream* out) { *out << c.name; }
+
+class GifDefects : public ::testing::TestWithParam<DefectCase> {};
+
+TEST_P(GifDefects, DecodeAsTheRulesSay) {
+    const DefectCase& c = GetParam();
+    const ImagePtr image = DecodeCodes(c.width, c.height, Packed(c.codes), c.interlaced);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{1, 2, 3, 0, 3, 2, 1, 3}));
+    EXPECT_EQ(Pixels(*image), c.pixels);
 }
 
-TEST(GifDefects, EarlyEndCodeStopsOnlyItsRow) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(2);
-    codes.PutEnd();
-    for (int code : {1, 1, 1, 1}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(4, 2, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{2, 0, 0, 0, 1, 1, 1, 1}));
-}
-
-TEST(GifDefects, UndefinedCodeStopsTheRowAndDecodingGoesOn) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(1);
-    codes.Put(7);  // entry 6 is the one being defined; 7 does not exist
-    for (int code : {2, 3, 2, 3}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(4, 2, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{1, 0, 0, 0, 2, 3, 2, 3}));
-}
-
-TEST(GifDefects, UndefinedCodeRightAfterAClearStopsTheRow) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(6);  // nothing precedes it, so it cannot be "previous plus first"
-    for (int code : {3, 3, 3}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(3, 2, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{0, 0, 0, 3, 3, 3}));
-}
-
-TEST(GifDefects, CodeBeingDefinedIsPreviousStringPlusItsFirstPixel) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(1);
-    codes.Put(6);  // = "1" + "1"
-    codes.Put(7);  // = "1 1" + "1"
-    codes.Put(2);
-    const ImagePtr image = DecodeCodes(7, 1, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{1, 1, 1, 1, 1, 1, 2}));
-}
-
-TEST(GifDefects, StringLongerThanTheRestOfTheRowContinuesInTheNextRow) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(2);
-    codes.Put(3);
-    codes.Put(6);  // "2 3", of which only "2" fits in row 0
-    codes.Put(1);
-    const ImagePtr image = DecodeCodes(3, 2, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{2, 3, 2, 3, 1, 0}));
-}
-
-TEST(GifDefects, StringLeftOverAcrossSeveralOnePixelRows) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(1);
-    codes.Put(2);
-    codes.Put(3);
-    codes.Put(7);  // "2 3"
-    codes.Put(6);  // "1 2"
-    const ImagePtr image = DecodeCodes(1, 7, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{1, 2, 3, 2, 3, 1, 2}));
-}
-
-TEST(GifDefects, InterlacedRowsLandInPassOrder) {
-    CodePacker codes(2);
-    codes.PutClear();
-    // file order for height 5: rows 0, 4, 2, 1, 3
-    for (int code : {0, 1, 2, 3, 1}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(1, 5, codes, true);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{0, 3, 2, 1, 1}));
-}
-
-TEST(GifDefects, DataEndingEarlyLeavesTheRestZero) {
-    CodePacker codes(2);
-    codes.PutClear();
-    for (int code : {3, 3, 3}) codes.Put(code);
-    const ImagePtr image = DecodeCodes(4, 3, codes);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Pixels(*image), (std::vector<uint8_t>{3, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    StopOneRow, GifDefects,
+    ::testing::Values(
+        DefectCase{"EndCodeWithOnePixelLeftCompletesTheRowWithZero",
+                   4,
+                   2,
+                   {4, 1, 2, 3, 5, 3, 2, 1, 3},
+                   {1, 2, 3, 0, 3, 2, 1, 3}},
+        DefectCase{"EarlyEndCodeStopsOnlyItsRow", 4, 2, {4, 2, 5, 1, 1, 1, 1}, {2, 0, 0, 0, 1, 1, 1, 1}},
+        // Entry 6 is the one being defined; 7 does not exist.
+        DefectCase{"UndefinedCodeStopsTheRowAndDecodingGoesOn",
+                   4,
+                   2,
+                   {4, 1, 7, 2, 3, 2, 3},
+                   {1, 0, 0, 0, 2, 3, 2, 3}},
+        // Nothing precedes 6, so it cannot be "previous plus first".
+        DefectCase{"UndefinedCodeRightAfterAClearStopsTheRow", 3, 2, {4, 6, 3, 3, 3}, {0, 0, 0, 3, 3, 3}},
+        // 6 = "1" + "1", 7 = "1 1" + "1".
+        DefectCase{"CodeBeingDefinedIsPreviousStringPlusItsFirstPixel",
+                   7,
+                   1,
+                   {4, 1, 6, 7, 2},
+                   {1, 1, 1, 1, 1, 1, 2}},
+        // 6 is "2 3", of which only "2" fits in row 0.
+        DefectCase{"StringLongerThanTheRestOfTheRowContinuesInTheNextRow",
+                   3,
+                   2,
+                   {4, 2, 3, 6, 1},
+                   {2, 3, 2, 3, 1, 0}},
+        // 7 is "2 3", 6 "1 2".
+        DefectCase{
+            "StringLeftOverAcrossSeveralOnePixelRows", 1, 7, {4, 1, 2, 3, 7, 6}, {1, 2, 3, 2, 3, 1, 2}},
+        // File order for height 5: rows 0, 4, 2, 1, 3.
+        DefectCase{"InterlacedRowsLandInPassOrder", 1, 5, {4, 0, 1, 2, 3, 1}, {0, 3, 2, 1, 1}, true},
+        DefectCase{
+            "DataEndingEarlyLeavesTheRestZero", 4, 3, {4, 3, 3, 3}, {3, 3, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}}),
+    [](const ::testing::TestParamInfo<DefectCase>& param) { return std::string(param.param.name); });
 
 // ---- code width and the table limit ---------------------------------------
 
@@ -184,10 +130,7 @@ TEST(LzwWidth, TableFullDefinesNothingMoreUntilAClearCode) {
 }
 
 TEST(LzwWidth, LoopingPrefixChainIsADefectNotAHang) {
-    CodePacker codes(2);
-    codes.Put(6);
-    codes.Put(2);
-    const std::vector<uint8_t> data = codes.SubBlocks();
+    const std::vector<uint8_t> data = Packed({6, 2}).SubBlocks();
     auto decoder = std::make_unique<LzwDecoder>();
     decoder->Start(data.data(), data.size(), 2);
     // A table no encoder can make: 6 -> 7 -> 6 -> ...
@@ -206,11 +149,7 @@ TEST(LzwWidth, LoopingPrefixChainIsADefectNotAHang) {
 // ---- streams the decoder refuses ------------------------------------------
 
 std::vector<uint8_t> ValidStream() {
-    CodePacker codes(2);
-    codes.PutClear();
-    for (int code : {1, 2, 3, 0}) codes.Put(code);
-    codes.PutEnd();
-    return HandMadeGif(2, 2, 2, codes.SubBlocks(), FOUR_COLOURS);
+    return HandMadeGif(2, 2, 2, Packed({4, 1, 2, 3, 0, 5}).SubBlocks(), FOUR_COLOURS);
 }
 
 TEST(GifRefusals, WrongSignatureEmptyAndShortStreams) {
@@ -272,17 +211,10 @@ TEST(GifRefusals, EmptyImageStillHasAPixelBuffer) {
 // Every cut of a valid stream decodes to null or an image, never past the end:
 // under AddressSanitizer a read beyond the copy below is caught.
 TEST(GifRefusals, EveryTruncationIsSafe) {
-    GifStreamSpec layout;
-    layout.screenWidth = 40;
-    layout.screenHeight = 30;
-    layout.globalColours = RandomColours(16, 1u);
-    GifFrame frame;
-    frame.width = 40;
-    frame.height = 30;
-    frame.localColours = RandomColours(32, 2u);
-    frame.pixels = RandomPixels(40, 30, 32, 3u);
-    frame.extensions = {GifExtension{0xFE, {{'a', 'b'}}}};
-    layout.frames = {frame};
+    GifStreamSpec layout = RandomGif(40, 30, 16, 1u);
+    layout.frames[0].localColours = RandomColours(32, 2u);
+    layout.frames[0].pixels = RandomPixels(40, 30, 32, 3u);
+    layout.frames[0].extensions = {GifExtension{0xFE, {{'a', 'b'}}}};
     const std::vector<uint8_t> full = WriteGifWithGiflib(layout);
     ASSERT_FALSE(full.empty());
     // header 13 + global 48 + comment 6 + descriptor 10 + local 96 + code size 1
@@ -297,10 +229,7 @@ TEST(GifRefusals, EveryTruncationIsSafe) {
 // ---- tables ---------------------------------------------------------------
 
 TEST(GifTables, NeitherTableGivesCountZeroAndABlackPalette) {
-    CodePacker codes(2);
-    codes.PutClear();
-    codes.Put(3);
-    const ImagePtr image = Decode(HandMadeGif(1, 1, 2, codes.SubBlocks()));
+    const ImagePtr image = Decode(HandMadeGif(1, 1, 2, Packed({4, 3}).SubBlocks()));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->colourCount, 0);
     for (const auto& entry : image->palette) {

@@ -11,15 +11,6 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(GifImage* image) const { FreeGifImage(image); }
-};
-using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
-
-ImagePtr Decode(const std::vector<uint8_t>& stream) {
-    return ImagePtr(DecodeGif(stream.data(), stream.size()));
-}
-
 void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& what) {
     SCOPED_TRACE(what);
     ASSERT_FALSE(stream.empty()) << "giflib refused to write the stream";
@@ -47,26 +38,11 @@ void ExpectMatchesGiflib(const std::vector<uint8_t>& stream, const std::string& 
     }
 }
 
-GifStreamSpec OneImage(int width, int height, int colours, uint32_t seed, bool interlaced = false,
-                       int runLength = 1) {
-    GifStreamSpec layout;
-    layout.screenWidth = width;
-    layout.screenHeight = height;
-    layout.globalColours = RandomColours(colours, seed);
-    GifFrame frame;
-    frame.width = width;
-    frame.height = height;
-    frame.interlaced = interlaced;
-    frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
-    layout.frames.push_back(frame);
-    return layout;
-}
-
 TEST(GifReference, GlobalTablesOfEverySizeAndCodeSize) {
     for (int colours = 2; colours <= 256; colours *= 2) {
         for (int runLength : {1, 7}) {
             const auto stream =
-                WriteGifWithGiflib(OneImage(37, 23, colours, 100u + colours, false, runLength));
+                WriteGifWithGiflib(RandomGif(37, 23, colours, 100u + colours, false, runLength));
             ExpectMatchesGiflib(stream,
                                 "colours " + std::to_string(colours) + " run " + std::to_string(runLength));
         }
@@ -75,7 +51,7 @@ TEST(GifReference, GlobalTablesOfEverySizeAndCodeSize) {
 
 TEST(GifReference, LocalTablesOverrideTheGlobalOne) {
     for (int colours = 2; colours <= 256; colours *= 2) {
-        GifStreamSpec layout = OneImage(19, 11, 4, 7u);
+        GifStreamSpec layout = RandomGif(19, 11, 4, 7u);
         layout.frames[0].localColours = RandomColours(colours, 300u + colours);
         layout.frames[0].pixels = RandomPixels(19, 11, colours, 400u + colours);
         ExpectMatchesGiflib(WriteGifWithGiflib(layout), "local with global, " + std::to_string(colours));
@@ -87,12 +63,12 @@ TEST(GifReference, LocalTablesOverrideTheGlobalOne) {
 TEST(GifReference, InterlacedImagesOfEveryShortHeightAndLonger) {
     for (int height = 1; height <= 9; ++height) {
         for (int width : {1, 5, 16}) {
-            const auto stream = WriteGifWithGiflib(OneImage(width, height, 16, 500u + height, true));
+            const auto stream = WriteGifWithGiflib(RandomGif(width, height, 16, 500u + height, true));
             ExpectMatchesGiflib(stream, "interlaced " + std::to_string(width) + "x" + std::to_string(height));
         }
     }
     for (int height : {16, 17, 31, 100}) {
-        const auto stream = WriteGifWithGiflib(OneImage(41, height, 256, 600u + height, true, 3));
+        const auto stream = WriteGifWithGiflib(RandomGif(41, height, 256, 600u + height, true, 3));
         ExpectMatchesGiflib(stream, "interlaced height " + std::to_string(height));
     }
 }
@@ -100,15 +76,15 @@ TEST(GifReference, InterlacedImagesOfEveryShortHeightAndLonger) {
 TEST(GifReference, LargeImagesFillTheTablesAndClearThem) {
     // Random 8-bit pixels fill the 4096-entry table many times over: the code
     // width climbs to 12 and giflib's clear codes bring it back.
-    ExpectMatchesGiflib(WriteGifWithGiflib(OneImage(520, 406, 256, 11u)), "random 520x406");
+    ExpectMatchesGiflib(WriteGifWithGiflib(RandomGif(520, 406, 256, 11u)), "random 520x406");
     // Long runs make strings longer than a row, carried into the next row.
-    ExpectMatchesGiflib(WriteGifWithGiflib(OneImage(13, 500, 4, 12u, false, 400)), "long runs, narrow");
-    ExpectMatchesGiflib(WriteGifWithGiflib(OneImage(1, 300, 2, 13u, false, 50)), "one pixel wide");
-    ExpectMatchesGiflib(WriteGifWithGiflib(OneImage(3000, 2, 2, 14u, false, 1000)), "wide and flat");
+    ExpectMatchesGiflib(WriteGifWithGiflib(RandomGif(13, 500, 4, 12u, false, 400)), "long runs, narrow");
+    ExpectMatchesGiflib(WriteGifWithGiflib(RandomGif(1, 300, 2, 13u, false, 50)), "one pixel wide");
+    ExpectMatchesGiflib(WriteGifWithGiflib(RandomGif(3000, 2, 2, 14u, false, 1000)), "wide and flat");
 }
 
 TEST(GifReference, ExtensionBlocksOfEveryKindAreSteppedOver) {
-    GifStreamSpec plain = OneImage(24, 10, 32, 21u);
+    GifStreamSpec plain = RandomGif(24, 10, 32, 21u);
     GifStreamSpec withExtensions = plain;
     GifExtension graphicControl{0xF9, {{0x05, 0x0A, 0x00, 0x03}}};
     GifExtension comment{0xFE, {std::vector<uint8_t>(255, 'c'), {'h', 'i'}}};
@@ -126,7 +102,7 @@ TEST(GifReference, ExtensionBlocksOfEveryKindAreSteppedOver) {
 }
 
 TEST(GifReference, OnlyTheFirstOfSeveralImagesIsDecoded) {
-    GifStreamSpec layout = OneImage(30, 20, 64, 31u);
+    GifStreamSpec layout = RandomGif(30, 20, 64, 31u);
     GifFrame second;
     second.left = 5;
     second.top = 5;
@@ -144,7 +120,7 @@ TEST(GifReference, OnlyTheFirstOfSeveralImagesIsDecoded) {
 }
 
 TEST(GifReference, SizeIsTheImageDescriptorsNotTheScreens) {
-    GifStreamSpec layout = OneImage(17, 9, 16, 41u);
+    GifStreamSpec layout = RandomGif(17, 9, 16, 41u);
     layout.screenWidth = 200;
     layout.screenHeight = 150;
     layout.frames[0].left = 30;
@@ -159,11 +135,11 @@ TEST(GifReference, SizeIsTheImageDescriptorsNotTheScreens) {
 
 TEST(GifReference, EveryVersionIsAccepted) {
     for (bool gif89 : {false, true}) {
-        GifStreamSpec layout = OneImage(8, 8, 4, 51u);
+        GifStreamSpec layout = RandomGif(8, 8, 4, 51u);
         layout.gif89 = gif89;
         ExpectMatchesGiflib(WriteGifWithGiflib(layout), gif89 ? "89a" : "87a");
     }
-    auto stream = WriteGifWithGiflib(OneImage(8, 8, 4, 52u));
+    auto stream = WriteGifWithGiflib(RandomGif(8, 8, 4, 52u));
     stream[3] = 'x';
     stream[4] = '0';
     stream[5] = '\xff';

@@ -123,8 +123,16 @@ ReferenceImage ReadGifWithGiflib(const std::vector<uint8_t>& stream) {
         const SavedImage& image = gif->SavedImages[0];
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
         result.ok = true;
+        result.screenWidth = gif->SWidth;
+        result.screenHeight = gif->SHeight;
+        result.background = gif->SBackGroundColor;
+        result.imageCount = gif->ImageCount;
+        result.left = image.ImageDesc.Left;
+        result.top = image.ImageDesc.Top;
         result.width = image.ImageDesc.Width;
         result.height = image.ImageDesc.Height;
+        result.interlaced = image.ImageDesc.Interlace;
+        result.localTable = image.ImageDesc.ColorMap != nullptr;
         result.colourCount = map ? map->ColorCount : 0;
         for (int i = 0; i < result.colourCount; ++i) {
             const GifColorType& c = map->Colors[i];
@@ -158,6 +166,15 @@ std::vector<Colour> RandomColours(int count, uint32_t seed) {
                         static_cast<uint8_t>(random())};
     }
     return colours;
+}
+
+GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool interlaced, int runLength) {
+    GifFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.interlaced = interlaced;
+    frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
+    return GifStreamSpec{true, width, height, RandomColours(colours, seed), {frame}};
 }
 
 CodePacker::CodePacker(int minCodeSize)
@@ -206,6 +223,12 @@ std::vector<uint8_t> CodePacker::SubBlocks(int blockSize) const {
     }
     out.push_back(0);
     return out;
+}
+
+CodePacker Packed(const std::vector<int>& codes, int minCodeSize) {
+    CodePacker packer(minCodeSize);
+    for (int code : codes) packer.Put(code);
+    return packer;
 }
 
 std::vector<uint8_t> HandMadeGif(int width, int height, int minCodeSize,

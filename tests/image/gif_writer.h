@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "image/gif_decoder.h"
 
 using Colour = std::array<uint8_t, 3>;
 
@@ -36,12 +39,20 @@ struct GifStreamSpec {
 // Encodes layout with giflib; an empty result means giflib refused it.
 std::vector<uint8_t> WriteGifWithGiflib(const GifStreamSpec& layout);
 
-// What giflib decodes from a stream's first image.
+// What giflib decodes from a stream: the screen and the first image.
 struct ReferenceImage {
     bool ok = false;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int background = 0;
+    int imageCount = 0;
+    int left = 0;
+    int top = 0;
     int width = 0;
     int height = 0;
-    int colourCount = 0;
+    bool interlaced = false;
+    bool localTable = false;
+    int colourCount = 0;          // of the table the first image uses
     std::vector<Colour> palette;  // colourCount entries
     std::vector<uint8_t> pixels;
 };
@@ -50,6 +61,9 @@ ReferenceImage ReadGifWithGiflib(const std::vector<uint8_t>& stream);
 // Random indices below colourCount; runLength > 1 makes long runs (long strings).
 std::vector<uint8_t> RandomPixels(int width, int height, int colourCount, uint32_t seed, int runLength = 1);
 std::vector<Colour> RandomColours(int count, uint32_t seed);
+// One image filling the screen, with a random global table of `colours` entries.
+GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool interlaced = false,
+                        int runLength = 1);
 
 // Packs LZW codes least significant bit first, following the decoder's width
 // rule (a code counter that starts past the end code, the width growing when
@@ -77,6 +91,21 @@ class CodePacker {
     int limit = 0;
     std::vector<uint8_t> Flushed() const;
 };
+
+// The codes packed at minCodeSize.
+CodePacker Packed(const std::vector<int>& codes, int minCodeSize = 2);
+
+// Our decoder's image of a stream, freed when it goes.
+struct ImageDeleter {
+    void operator()(GifImage* image) const { FreeGifImage(image); }
+};
+using ImagePtr = std::unique_ptr<GifImage, ImageDeleter>;
+inline ImagePtr Decode(const std::vector<uint8_t>& stream) {
+    return ImagePtr(DecodeGif(stream.data(), stream.size()));
+}
+inline std::vector<uint8_t> Pixels(const GifImage& image) {
+    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);
+}
 
 // A whole stream around hand-made image data: header, screen, optional global
 // table, one image descriptor with optional local table, the code size byte,

@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
-#include "platform/win32/resource_table.h"
 #include "tests/image/gif_writer.h"
 #include "tests/support/fake_direct_draw.h"
+#include "tests/support/installed_resource.h"
 #include "tests/support/intro_requests.h"
 
 namespace {
@@ -30,30 +31,15 @@ class PictureSurfaceTest : public ::testing::Test {
         pictureRect = RECT{0, 0, 0, 0};
         ambientLevel = 0;
     }
-    void TearDown() override {
-        display.directDraw = nullptr;
-        InstallResourceTable(nullptr, 0);
-    }
+    void TearDown() override { display.directDraw = nullptr; }
 
-    void InstallPicture(const std::vector<uint8_t>& bytes) {
-        stream = bytes;
-        entry = ResourceEntry{115, 10, nullptr, stream.data(), static_cast<uint32_t>(stream.size())};
-        InstallResourceTable(&entry, 1);
-    }
+    void InstallPicture(const std::vector<uint8_t>& bytes) { resource.emplace(115, bytes); }
 
     // A giflib-written picture of the given size with random colours.
     void InstallRandomPicture(int width, int height, int colours) {
-        GifStreamSpec layout;
-        layout.screenWidth = width;
-        layout.screenHeight = height;
-        layout.globalColours = RandomColours(colours, 77u);
-        GifFrame frame;
-        frame.width = width;
-        frame.height = height;
-        frame.pixels = RandomPixels(width, height, colours, 78u);
-        layout.frames = {frame};
+        const GifStreamSpec layout = RandomGif(width, height, colours, 77u);
         colourTable = layout.globalColours;
-        pixels = frame.pixels;
+        pixels = layout.frames[0].pixels;
         InstallPicture(WriteGifWithGiflib(layout));
     }
 
@@ -62,8 +48,7 @@ class PictureSurfaceTest : public ::testing::Test {
     fake::World& world = fake::Reset();
     fake::DirectDraw4& directDraw = world.Make<fake::DirectDraw4>();
     DisplayDevice display;
-    std::vector<uint8_t> stream;
-    ResourceEntry entry{};
+    std::optional<InstalledResource> resource;
     std::vector<Colour> colourTable;
     std::vector<uint8_t> pixels;
 };
@@ -112,11 +97,8 @@ TEST_F(PictureSurfaceTest, FiveFiveFiveDisplayAndNoRectangle) {
 }
 
 TEST_F(PictureSurfaceTest, IndicesBeyondTheColourCountAreBlack) {
-    CodePacker codes(2);
-    codes.PutClear();
-    for (int code : {0, 1, 2, 3}) codes.Put(code);
     const std::vector<Colour> twoColours = {{255, 255, 255}, {200, 100, 50}};
-    InstallPicture(HandMadeGif(4, 1, 2, codes.SubBlocks(), twoColours));
+    InstallPicture(HandMadeGif(4, 1, 2, Packed({4, 0, 1, 2, 3}).SubBlocks(), twoColours));
     ASSERT_EQ(CreatePictureSurface(display, &pictureSurface, "#115", &pictureRect), 1);
     EXPECT_EQ(Made().Pixel(0, 0), 0xFFFF);
     EXPECT_EQ(Made().Pixel(1, 0), Pack565(twoColours[1]));

@@ -2,7 +2,9 @@
 // panel surface made by CreateTextPanel.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "image/text_pages.h"
@@ -10,6 +12,7 @@
 #include "platform/win32/testing.h"
 #include "tests/image/font_maker.h"
 #include "tests/support/fake_direct_draw.h"
+#include "tests/support/installed_resource.h"
 #include "tests/support/intro_requests.h"
 
 namespace {
@@ -27,17 +30,10 @@ class FontTest : public ::testing::Test {
         SetMessageBeepHookForTesting(nullptr);
         InstallResourceTable(nullptr, 0);
     }
-    void Install(std::vector<uint8_t> bytes, uint32_t size) {
-        font = std::move(bytes);
-        entry = ResourceEntry{107, 10, nullptr, font.data(), size};
-        InstallResourceTable(&entry, 1);
+    void Install(const std::vector<uint8_t>& bytes, uint32_t size = UINT32_MAX) {
+        font.emplace(107, bytes, nullptr, size);
     }
-    void Install(std::vector<uint8_t> bytes) {
-        const auto size = static_cast<uint32_t>(bytes.size());
-        Install(std::move(bytes), size);
-    }
-    std::vector<uint8_t> font;
-    ResourceEntry entry{};
+    std::optional<InstalledResource> font;
 };
 
 void ExpectBlankStrip() {

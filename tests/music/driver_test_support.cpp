@@ -69,10 +69,19 @@ SWORD LoadSample(const SampleSpec& sampleSpec) {
     return handle;
 }
 
-void DriverTest::SetUp() {
+void FakeSoundTest::SetUp() {
     ResetOutputDriverForTesting();
     SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
     InstallFakeDirectSound(&sound);
+}
+
+void FakeSoundTest::TearDown() {
+    InstallFakeDirectSound(nullptr);
+    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+}
+
+void DriverTest::SetUp() {
+    FakeSoundTest::SetUp();
     SetMultimediaTimerForTesting(&timer);
     md_numchn = 4;
     md_player = nullptr;
@@ -87,9 +96,8 @@ void DriverTest::TearDown() {
     }
     directSoundDriver.Exit();
     SetMultimediaTimerForTesting(nullptr);
-    InstallFakeDirectSound(nullptr);
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
     md_player = nullptr;
+    FakeSoundTest::TearDown();
 }
 
 void DriverTest::StartVoice(UBYTE voice, SWORD handle, uint32_t size, uint32_t loopStart, uint32_t loopEnd,

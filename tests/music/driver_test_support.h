@@ -54,7 +54,17 @@ struct SampleSpec {
 };
 SWORD LoadSample(const SampleSpec& sampleSpec);
 
-class DriverTest : public ::testing::Test {
+// A test on the DirectSound fake: the driver's state reset, no real audio
+// back end, and `sound` handed out as the device until the test ends.
+class FakeSoundTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    FakeDirectSound sound;
+};
+
+// The driver initialised on the fake, with a timer the test fires.
+class DriverTest : public FakeSoundTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -62,6 +72,5 @@ class DriverTest : public ::testing::Test {
     void StartVoice(UBYTE voice, SWORD handle, uint32_t size, uint32_t loopStart = 0, uint32_t loopEnd = 0,
                     bool looped = false);
 
-    FakeDirectSound sound;
     FakeTimer timer;
 };

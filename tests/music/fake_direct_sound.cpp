@@ -82,58 +82,9 @@ HRESULT FakeSoundBuffer::Play(DWORD, DWORD, DWORD playFlags) {
     return DS_OK;
 }
 
-HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD newPosition) {
-    std::lock_guard lock(owner_->mutex);
-    Record("SetCurrentPosition:" + std::to_string(newPosition));
-    position = newPosition;
-    return DS_OK;
-}
-
 HRESULT FakeSoundBuffer::SetFormat(LPCWAVEFORMATEX newFormat) {
-    std::lock_guard lock(owner_->mutex);
-    Record("SetFormat:" + std::to_string(newFormat->nChannels) + "x" +
-           std::to_string(newFormat->nSamplesPerSec));
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::SetVolume(LONG value) {
-    std::lock_guard lock(owner_->mutex);
-    Record("SetVolume:" + std::to_string(value));
-    volume = value;
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::SetPan(LONG value) {
-    std::lock_guard lock(owner_->mutex);
-    Record("SetPan:" + std::to_string(value));
-    pan = value;
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::SetFrequency(DWORD value) {
-    std::lock_guard lock(owner_->mutex);
-    Record("SetFrequency:" + std::to_string(value));
-    frequency = value;
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::Stop() {
-    std::lock_guard lock(owner_->mutex);
-    Record("Stop");
-    playing = false;
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::Unlock(LPVOID, DWORD, LPVOID, DWORD) {
-    std::lock_guard lock(owner_->mutex);
-    Record("Unlock");
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::Restore() {
-    std::lock_guard lock(owner_->mutex);
-    Record("Restore");
-    return DS_OK;
+    return Note("SetFormat:" + std::to_string(newFormat->nChannels) + "x" +
+                std::to_string(newFormat->nSamplesPerSec));
 }
 
 std::vector<int16_t> FakeSoundBuffer::Samples() const {

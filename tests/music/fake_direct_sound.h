@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/dsound/dsound.h"
@@ -41,14 +42,14 @@ class FakeSoundBuffer final : public IDirectSoundBuffer {
     HRESULT Lock(DWORD offset, DWORD bytes, LPVOID* audio1, DWORD* audioBytes1, LPVOID* audio2,
                  DWORD* audioBytes2, DWORD flags) override;
     HRESULT Play(DWORD reserved, DWORD priority, DWORD flags) override;
-    HRESULT SetCurrentPosition(DWORD newPosition) override;
+    HRESULT SetCurrentPosition(DWORD value) override { return Set("SetCurrentPosition", position, value); }
     HRESULT SetFormat(LPCWAVEFORMATEX format) override;
-    HRESULT SetVolume(LONG value) override;
-    HRESULT SetPan(LONG value) override;
-    HRESULT SetFrequency(DWORD value) override;
-    HRESULT Stop() override;
-    HRESULT Unlock(LPVOID audio1, DWORD audioBytes1, LPVOID audio2, DWORD audioBytes2) override;
-    HRESULT Restore() override;
+    HRESULT SetVolume(LONG value) override { return Set("SetVolume", volume, value); }
+    HRESULT SetPan(LONG value) override { return Set("SetPan", pan, value); }
+    HRESULT SetFrequency(DWORD value) override { return Set("SetFrequency", frequency, value); }
+    HRESULT Stop() override { return Set("Stop", playing, false); }
+    HRESULT Unlock(LPVOID, DWORD, LPVOID, DWORD) override { return Note("Unlock"); }
+    HRESULT Restore() override { return Note("Restore"); }
 
     std::vector<int16_t> Samples() const;
     // Calls recorded since the last ClearCalls, joined by spaces.
@@ -57,6 +58,10 @@ class FakeSoundBuffer final : public IDirectSoundBuffer {
 
   private:
     void Record(std::string call);
+    HRESULT Note(const std::string& call);
+    // Records "call:value" (the call alone for a flag) and sets the field.
+    template <class Value>
+    HRESULT Set(const char* call, Value& field, Value value);
     FakeDirectSound* owner_;
 };
 
@@ -96,6 +101,20 @@ class FakeDirectSound final : public IDirectSound {
     // Buffers not released yet.
     int LiveBuffers();
 };
+
+inline HRESULT FakeSoundBuffer::Note(const std::string& call) {
+    std::lock_guard lock(owner_->mutex);
+    Record(call);
+    return DS_OK;
+}
+
+template <class Value>
+HRESULT FakeSoundBuffer::Set(const char* call, Value& field, Value value) {
+    std::lock_guard lock(owner_->mutex);
+    Record(std::is_same_v<Value, bool> ? call : call + (":" + std::to_string(value)));
+    field = value;
+    return DS_OK;
+}
 
 // Makes the stand-in's entries hand out `fake` (null: back to the stand-in).
 // The fake is AddRef'd for every object handed out.

@@ -5,57 +5,39 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
+#include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "music/output_driver_state.h"
 #include "platform/dsound/testing.h"
-#include "platform/win32/resource_table.h"
 #include "platform/win32/testing.h"
 #include "tests/music/driver_test_support.h"
-#include "tests/music/module_writer.h"
+#include "tests/music/looping_song.h"
+#include "tests/support/installed_resource.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-class MusicThread : public ::testing::Test {
+class MusicThread : public FakeSoundTest {
   protected:
     void SetUp() override {
-        ResetOutputDriverForTesting();
-        SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
-        InstallFakeDirectSound(&sound);
-        UseSong(WriteXm(MakeLoopingSong(4)));
+        FakeSoundTest::SetUp();
+        UseSong(XmBytes(LoopingSong(4)));
         control.store(Running);
         RepeatSong.store(true);
     }
     void TearDown() override {
         SetMultimediaTimerForTesting(nullptr);
-        InstallFakeDirectSound(nullptr);
-        SelectAudioBackendForTesting(AudioBackendKind::Sdl);
-        InstallResourceTable(nullptr, 0);
+        song.reset();
         RepeatSong.store(false);
+        FakeSoundTest::TearDown();
     }
-    void UseSong(std::vector<uint8_t> bytes) {
-        song = std::move(bytes);
-        entry = ResourceEntry{116, 10, nullptr, song.data(), static_cast<uint32_t>(song.size())};
-        InstallResourceTable(&entry, 1);
-    }
-    int Start(int extendedSpeed = 1) {
-        return StartMusic(extendedSpeed, static_cast<uint32_t>(song.size()), "#116", &control);
-    }
+    void UseSong(const std::vector<uint8_t>& bytes) { song.emplace(116, bytes); }
+    int Start(int extendedSpeed = 1) { return StartMusic(extendedSpeed, song->Size(), "#116", &control); }
     bool WaitForStopped() {
         return WaitFor([this] { return control.load() == Stopped; });
     }
@@ -85,9 +67,7 @@ class MusicThread : public ::testing::Test {
         EXPECT_EQ(CallCount(), calls) << "no timer event after Stopped";
     }
 
-    FakeDirectSound sound;
-    std::vector<uint8_t> song;
-    ResourceEntry entry{};
+    std::optional<InstalledResource> song;
     std::atomic<int32_t> control{Running};
 };
 
@@ -201,43 +181,34 @@ class SteppedMusicThread : public MusicThread {
     FakeTimer timer;
 };
 
-TEST_F(SteppedMusicThread, SetSpeedOf64SetsTheTempoWithExtendedSpeed) {
-    TestSong tempoSong = MakeLoopingSong(4);
-    tempoSong.patterns[0][0].effect = 0xF;
-    tempoSong.patterns[0][0].param = 0x40;
-    UseSong(WriteXm(tempoSong));
-    StartAndWaitForTimer(1);
-    FireTicks(2);
-    EXPECT_EQ(md_bpm, 64);
-    EXPECT_EQ(timer.Live().delay, 13u) << "2500 / (3 x 64) ms";
-    control.store(StopRequested);
-    ASSERT_TRUE(WaitForStopped());
-}
-
-TEST_F(SteppedMusicThread, SetSpeedOf64SetsTicksPerRowWithoutExtendedSpeed) {
-    TestSong tempoSong = MakeLoopingSong(4);
-    tempoSong.patterns[0][0].effect = 0xF;
-    tempoSong.patterns[0][0].param = 0x40;
-    UseSong(WriteXm(tempoSong));
-    StartAndWaitForTimer(0);
-    FireTicks(2);
-    EXPECT_EQ(md_bpm, 125);
-    EXPECT_EQ(timer.Live().delay, 6u);
-    control.store(StopRequested);
-    ASSERT_TRUE(WaitForStopped());
+// With extended speed F40 sets a tempo of 64 bpm, without it 64 ticks a row.
+TEST_F(SteppedMusicThread, SetSpeedOf64IsATempoOnlyWithExtendedSpeed) {
+    song::XmModule tempoSong = LoopingSong(4);
+    tempoSong.patterns[0].At(0, 0).effect = 0xF;
+    tempoSong.patterns[0].At(0, 0).param = 0x40;
+    UseSong(XmBytes(tempoSong));
+    for (const auto& [extendedSpeed, bpm, delay] : {std::tuple{1, 64, 13u}, std::tuple{0, 125, 6u}}) {
+        control.store(Running);
+        StartAndWaitForTimer(extendedSpeed);
+        FireTicks(2);
+        EXPECT_EQ(md_bpm, bpm);
+        EXPECT_EQ(timer.Live().delay, delay) << "2500 / (3 x bpm) ms";
+        control.store(StopRequested);
+        ASSERT_TRUE(WaitForStopped());
+    }
 }
 
 TEST_F(SteppedMusicThread, SongThatEndsWithoutRepeatStopsByItself) {
     RepeatSong.store(false);
     StartAndWaitForTimer(1);
-    FireTicks(16 * 6 + 2);  // one pattern of 16 rows at 6 ticks
+    FireTicks(LOOPING_SONG_ROWS * 6 + 2);  // one pattern at 6 ticks a row
     ASSERT_TRUE(WaitForStopped()) << "no request was needed";
     ExpectAllReleased();
 }
 
 TEST_F(SteppedMusicThread, SongWithRepeatPlaysOnPastItsEnd) {
     StartAndWaitForTimer(1);
-    FireTicks(3 * 16 * 6);
+    FireTicks(3 * LOOPING_SONG_ROWS * 6);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(control.load(), Running);
     control.store(StopRequested);

@@ -8,19 +8,7 @@
 namespace {
 
 // Init is run by each test itself here.
-class DriverLifecycle : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetOutputDriverForTesting();
-        SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
-        InstallFakeDirectSound(&sound);
-    }
-    void TearDown() override {
-        InstallFakeDirectSound(nullptr);
-        SelectAudioBackendForTesting(AudioBackendKind::Sdl);
-    }
-    FakeDirectSound sound;
-};
+using DriverLifecycle = FakeSoundTest;
 
 TEST_F(DriverLifecycle, RecordIsNamedDirectSoundWithThirtyTwoHardwareVoices) {
     EXPECT_STREQ(directSoundDriver.Name, "DirectSound");

@@ -2,41 +2,42 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "music/music_thread.h"
-#include "platform/dsound/testing.h"
-#include "platform/win32/resource_table.h"
 #include "tests/music/driver_test_support.h"
-#include "tests/music/module_writer.h"
+#include "tests/music/looping_song.h"
+#include "tests/support/files.h"
+#include "tests/support/installed_resource.h"
+#include "tools/song/mod_writer.h"
+#include "tools/song/module_seeds.h"
 
 namespace {
 
-// The bytes live in a heap block of exactly their size, so that the address
+// A reader over a heap block of exactly the bytes, so that the address
 // sanitizer sees any read past the end.
-struct ExactBytes {
-    explicit ExactBytes(const std::vector<uint8_t>& bytes)
-        : size(bytes.size()), data(new uint8_t[bytes.size()]) {
-        std::memcpy(data.get(), bytes.data(), size);
+struct ExactReader {
+    explicit ExactReader(const std::vector<uint8_t>& data) : bytes(new uint8_t[data.size()]) {
+        std::memcpy(bytes.get(), data.data(), data.size());
+        OpenResourceReader(state, bytes.get(), static_cast<uint32_t>(data.size()));
     }
-    size_t size;
-    std::unique_ptr<uint8_t[]> data;
+    std::unique_ptr<uint8_t[]> bytes;
+    ResourceReader state{};
+    MREADER* reader = &state.reader;
 };
 
 TEST(ResourceReader, ReadEndingExactlyAtTheEndSucceeds) {
-    ExactBytes bytes({1, 2, 3, 4, 5, 6, 7, 8});
-    ResourceReader r{};
-    OpenResourceReader(r, bytes.data.get(), 8);
-    MREADER* reader = &r.reader;
+    ExactReader exact({1, 2, 3, 4, 5, 6, 7, 8});
+    MREADER* reader = exact.reader;
     uint8_t out[8] = {};
     EXPECT_TRUE(reader->Read(reader, out, 3));
     EXPECT_TRUE(reader->Read(reader, out + 3, 5));
-    EXPECT_EQ(std::memcmp(out, bytes.data.get(), 8), 0);
+    EXPECT_EQ(std::memcmp(out, exact.bytes.get(), 8), 0);
     EXPECT_TRUE(reader->Eof(reader));
     EXPECT_EQ(reader->Tell(reader), 8);
     EXPECT_EQ(reader->Get(reader), EOF);
@@ -45,10 +46,8 @@ TEST(ResourceReader, ReadEndingExactlyAtTheEndSucceeds) {
 }
 
 TEST(ResourceReader, ReadCrossingTheEndFailsAndFillsOnlyFromBytesBeforeIt) {
-    ExactBytes bytes({10, 20, 30, 40});
-    ResourceReader r{};
-    OpenResourceReader(r, bytes.data.get(), 4);
-    MREADER* reader = &r.reader;
+    ExactReader exact({10, 20, 30, 40});
+    MREADER* reader = exact.reader;
     ASSERT_EQ(reader->Seek(reader, 2, SEEK_SET), 0);
     uint8_t out[6];
     std::memset(out, 0xAA, sizeof(out));
@@ -62,10 +61,8 @@ TEST(ResourceReader, ReadCrossingTheEndFailsAndFillsOnlyFromBytesBeforeIt) {
 }
 
 TEST(ResourceReader, SeekAndTellFollowTheTwoOrigins) {
-    ExactBytes bytes({0x11, 0x22, 0x33, 0x44, 0x55});
-    ResourceReader r{};
-    OpenResourceReader(r, bytes.data.get(), 5);
-    MREADER* reader = &r.reader;
+    ExactReader exact({0x11, 0x22, 0x33, 0x44, 0x55});
+    MREADER* reader = exact.reader;
     EXPECT_EQ(reader->Seek(reader, 3, SEEK_SET), 0);
     EXPECT_EQ(reader->Get(reader), 0x44);
     EXPECT_EQ(reader->Seek(reader, -3, SEEK_CUR), 0);
@@ -84,12 +81,10 @@ TEST(ResourceReader, SeekAndTellFollowTheTwoOrigins) {
 }
 
 // Loading through the library with our driver on the DirectSound fake.
-class ModuleLoading : public ::testing::Test {
+class ModuleLoading : public FakeSoundTest {
   protected:
     void SetUp() override {
-        ResetOutputDriverForTesting();
-        SelectAudioBackendForTesting(AudioBackendKind::Unavailable);
-        InstallFakeDirectSound(&sound);
+        FakeSoundTest::SetUp();
         sound.cooperativeResult = DSERR_INVALIDPARAM;  // no primary buffer among the buffers
         RegisterMusicLibraryParts();
         md_device = 0;
@@ -98,40 +93,35 @@ class ModuleLoading : public ::testing::Test {
     }
     void TearDown() override {
         MikMod_Exit();
-        InstallFakeDirectSound(nullptr);
-        SelectAudioBackendForTesting(AudioBackendKind::Sdl);
-        InstallResourceTable(nullptr, 0);
+        resource.reset();
+        FakeSoundTest::TearDown();
     }
-    MODULE* Load(const std::vector<uint8_t>& song, uint32_t moduleSize) {
-        bytes = std::make_unique<ExactBytes>(song);
-        entry = ResourceEntry{116, 10, nullptr, bytes->data.get(), static_cast<uint32_t>(bytes->size)};
-        InstallResourceTable(&entry, 1);
+    MODULE* Load(const std::vector<uint8_t>& song, size_t moduleSize) {
+        resource.emplace(116, song);
         MikMod_errno = 0;
-        return LoadModuleFromResource(moduleSize, "#116");
+        return LoadModuleFromResource(static_cast<uint32_t>(moduleSize), "#116");
     }
 
-    FakeDirectSound sound;
-    std::unique_ptr<ExactBytes> bytes;
-    ResourceEntry entry{};
+    std::optional<InstalledResource> resource;
 };
 
 TEST_F(ModuleLoading, XmSamplesArriveDecodedInTheirBuffers) {
-    TestSong song = MakeLoopingSong(4);
-    std::vector<uint8_t> file = WriteXm(song);
-    MODULE* module = Load(file, static_cast<uint32_t>(file.size()));
+    const song::XmModule song = LoopingSong(4);
+    const std::vector<uint8_t> file = XmBytes(song);
+    MODULE* module = Load(file, file.size());
     ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
     EXPECT_EQ(module->numchn, 4);
     EXPECT_EQ(module->numsmp, 2);
     ASSERT_EQ(sound.buffers.size(), 2u);
-    // The square wave is 8-bit and looped over its whole length.
+    // The square wave is 8-bit (widened to 16) and looped over its whole length.
     std::vector<int16_t> square = sound.Buffer(0)->Samples();
     ASSERT_EQ(square.size(), 64 + 2 + LOOP_TAIL_SAMPLES);
     for (size_t i = 0; i < square.size(); ++i) {
-        ASSERT_EQ(square[i], song.samples[0].data[i % 64]) << "sample " << i;
+        ASSERT_EQ(square[i], song.instruments[0].sample.data[i % 64] * 256) << "sample " << i;
     }
     // The ramp is 16-bit, one-shot, delta-coded in the file.
     std::vector<int16_t> ramp = sound.Buffer(1)->Samples();
-    std::vector<int16_t> expected = song.samples[1].data;
+    std::vector<int16_t> expected = song.instruments[1].sample.data;
     expected.insert(expected.end(), {0, 0});
     EXPECT_EQ(ramp, expected);
     Player_Free(module);
@@ -139,12 +129,9 @@ TEST_F(ModuleLoading, XmSamplesArriveDecodedInTheirBuffers) {
 }
 
 TEST_F(ModuleLoading, ModWithFourChannelsLoads) {
-    TestSong song = MakeLoopingSong(4);
-    song.rows = 64;
-    song.patterns = {EmptyPattern(64, 4)};
-    song.patterns[0][0] = TestNote{MOD_C3_NOTE, 1, 0, 0, 0};
-    std::vector<uint8_t> file = WriteMod(song);
-    MODULE* module = Load(file, static_cast<uint32_t>(file.size()));
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(song::WriteMod(song::MakeSeedModule(4, true), file));
+    MODULE* module = Load(file, file.size());
     ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
     EXPECT_EQ(module->numchn, 4);
     EXPECT_STREQ(module->modtype, "Protracker");
@@ -152,10 +139,14 @@ TEST_F(ModuleLoading, ModWithFourChannelsLoads) {
 }
 
 TEST_F(ModuleLoading, TruncatedModuleFailsWithTheLibrarysText) {
-    std::vector<uint8_t> file = WriteXm(MakeLoopingSong(4));
+    const song::XmModule song = LoopingSong(4);
+    const std::vector<uint8_t> file = XmBytes(song);
+    // The song header takes 336 bytes, an instrument's headers 263 + 40.
+    const size_t patternEnd = 336 + 9 + song::PackPattern(song.patterns[0]).size();
+    const size_t secondInstrument = patternEnd + 263 + 40 + 64;
     // Cut in the second sample's header, the first instrument, the pattern,
     // the song header and the signature.
-    for (uint32_t size : {1300u, 900u, 400u, 70u, 20u}) {
+    for (size_t size : {secondInstrument + 280, patternEnd + 100, patternEnd - 20, size_t{70}, size_t{20}}) {
         EXPECT_EQ(Load(file, size), nullptr) << "size " << size;
         EXPECT_NE(MikMod_errno, 0) << "size " << size;
         EXPECT_STRNE(MikMod_strerror(MikMod_errno), "") << "size " << size;
@@ -166,21 +157,20 @@ TEST_F(ModuleLoading, TruncatedModuleFailsWithTheLibrarysText) {
 TEST_F(ModuleLoading, CutInsideTheLastSampleStillLoadsWhatIsThere) {
     // The library reads sample data in blocks and only notices an end met at
     // the start of one; past the end the reader gives only end-of-file.
-    TestSong song = MakeLoopingSong(4);
-    std::vector<uint8_t> file = WriteXm(song);
-    MODULE* module = Load(file, static_cast<uint32_t>(file.size() - 100));
+    const song::XmModule song = LoopingSong(4);
+    const std::vector<uint8_t> file = XmBytes(song);
+    MODULE* module = Load(file, file.size() - 100);
     ASSERT_NE(module, nullptr);
     std::vector<int16_t> ramp = sound.Buffer(1)->Samples();
     ASSERT_EQ(ramp.size(), 2002u);
-    std::vector<int16_t> read(ramp.begin(), ramp.begin() + 1950);
-    std::vector<int16_t> written(song.samples[1].data.begin(), song.samples[1].data.begin() + 1950);
-    EXPECT_EQ(read, written);
+    const std::vector<int16_t>& written = song.instruments[1].sample.data;
+    EXPECT_TRUE(std::equal(written.begin(), written.begin() + 1950, ramp.begin()));
     Player_Free(module);
 }
 
 TEST_F(ModuleLoading, SizeLargerThanTheResourceReadsOnlyTheResource) {
-    std::vector<uint8_t> file = WriteXm(MakeLoopingSong(2));
-    MODULE* module = Load(file, static_cast<uint32_t>(file.size() + 5000));
+    const std::vector<uint8_t> file = XmBytes(LoopingSong(2));
+    MODULE* module = Load(file, file.size() + 5000);
     ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
     Player_Free(module);
 }
@@ -193,13 +183,12 @@ TEST_F(ModuleLoading, MissingResourceLeavesNoLibraryError) {
 }
 
 TEST_F(ModuleLoading, TheEmbeddedSongLoadsAndPlaysThroughTheDriver) {
-    std::ifstream file(TRELK_SONG_FILE, std::ios::binary);
-    std::vector<uint8_t> song((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> song = ReadFileBytes(TRELK_SONG_FILE);
     if (song.empty()) {
         GTEST_SKIP() << "no song asset yet";
     }
     EXPECT_EQ(song.size(), 140414u);
-    MODULE* module = Load(song, static_cast<uint32_t>(song.size()));
+    MODULE* module = Load(song, song.size());
     ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
     EXPECT_EQ(module->numchn, 4);
     EXPECT_NE(std::strstr(module->modtype, "XM format"), nullptr);
@@ -222,12 +211,17 @@ TEST_F(ModuleLoading, TheEmbeddedSongLoadsAndPlaysThroughTheDriver) {
 }
 
 TEST_F(ModuleLoading, MoreThan128SamplesFailWithOutOfHandles) {
-    TestSong song = MakeLoopingSong(2);
-    TestSample tiny;
-    tiny.data = std::vector<int16_t>(8, 0x1000);
-    song.samples.assign(129, tiny);
-    std::vector<uint8_t> file = WriteXm(song);
-    EXPECT_EQ(Load(file, static_cast<uint32_t>(file.size())), nullptr);
+    song::XmModule song = LoopingSong(2);
+    song::XmInstrument tiny;
+    tiny.sample.data.assign(8, 16);
+    song.instruments.assign(128, tiny);
+    std::vector<uint8_t> file = XmBytes(song);
+    // The writer stops at the format's 128: a 129th instrument block (263-byte
+    // header, 40-byte sample header, 8 bytes) is added by hand.
+    const std::vector<uint8_t> last(file.end() - (263 + 40 + 8), file.end());
+    file.insert(file.end(), last.begin(), last.end());
+    file[72] = 129;
+    EXPECT_EQ(Load(file, file.size()), nullptr);
     EXPECT_EQ(MikMod_errno, MMERR_OUT_OF_HANDLES);
     EXPECT_EQ(sound.LiveBuffers(), 0);
 }

@@ -3,31 +3,16 @@
 // bounds (run these under the address sanitizer too), and the walk always ends.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "scene/mesh_loader.h"
-#include "scene/scene_memory.h"
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/scene/mesh_resource.h"
+#include "tests/scene/scene_fixture.h"
 
 namespace {
 
 const std::vector<float> TRIANGLE_XYZ = {0, 0, 0, 1, 0, 0, 0, 1, 0};
 
-class MeshBoundsTest : public ::testing::Test {
-  protected:
-    void SetUp() override { scene = std::make_unique<Scene>(); }
-    void TearDown() override { FailSceneAllocationsAfter(-1); }
-
-    int Load(std::vector<uint8_t> bytes) {
-        MeshResource resource(std::move(bytes));
-        return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
-    }
-
-    std::unique_ptr<Scene> scene;
-    MeshLoader loader;
-};
+using MeshBoundsTest = SceneTest;
 
 // main > editor, left open for the test to fill.
 ChunkFileBuilder Editor() {

@@ -6,48 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <sstream>
 
 #include "tests/scene/chunk_file_builder.h"
-#include "tests/scene/mesh_resource.h"
-#include "tests/support/fake_direct3d.h"
+#include "tests/scene/scene_fixture.h"
 
 namespace {
-
-std::string ReadLog() {
-    std::ifstream file("debug.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // Four positions, two faces: a unit triangle facing +z and one facing +y.
 const std::vector<float> CORNER_XYZ = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-class MeshLoaderTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::remove("debug.log");
-        scene = std::make_unique<Scene>();
-        scene->device = &device;
-        scene->direct3D = &d3d;
-    }
-
-    int Load(std::vector<uint8_t> bytes) {
-        MeshResource resource(std::move(bytes));
-        return loader.LoadMeshResource(MESH_RESOURCE_ID, *scene);
-    }
-
-    fake::World& world = fake::Reset();
-    fake::Device& device = world.Make<fake::Device>();
-    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
-    std::unique_ptr<Scene> scene;
-    MeshLoader loader;
-};
+using MeshLoaderTest = SceneTest;
 
 void ExpectVec(const Vec3& v, float x, float y, float z) {
     EXPECT_EQ(v.x, x);
@@ -82,7 +50,7 @@ TEST_F(MeshLoaderTest, OneObjectBecomesATriangleListWithNormals) {
         ExpectNormal(object.vertices[i], 0, 0, 1);
     }
     EXPECT_EQ(object.deviceRef, &scene->device);
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
     // The reader never calls Direct3D.
     EXPECT_EQ(world.log, std::vector<std::string>{});
 }
@@ -111,15 +79,14 @@ TEST_F(MeshLoaderTest, FileShapedLikeTheEmbeddedMesh) {
             ASSERT_EQ(object.vertices[3 * i + k].z, p.z);
         }
     }
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
 }
 
 TEST_F(MeshLoaderTest, TheProgramsOwnMeshAsset) {
-    std::ifstream file(MESH_ASSET_PATH, std::ios::binary);
-    if (!file) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(MESH_ASSET_PATH);
+    if (bytes.empty()) {
         GTEST_SKIP() << "no mesh asset in this tree";
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_EQ(Load(bytes), MESH_LOADED);
     ASSERT_EQ(scene->objectCount, 1);
     EXPECT_EQ(scene->lightCount, 0);
@@ -132,7 +99,7 @@ TEST_F(MeshLoaderTest, TheProgramsOwnMeshAsset) {
         EXPECT_GE(object.positions[i].y, 0.40f);
         EXPECT_LE(object.positions[i].y, 0.74f);
     }
-    EXPECT_EQ(ReadLog(), "Object 0: DEFAULT   \n");
+    EXPECT_EQ(DebugLogText(), "Object 0: DEFAULT   \n");
 }
 
 TEST_F(MeshLoaderTest, SharedPositionsCarryTheLastFacesNormal) {
@@ -212,7 +179,7 @@ TEST_F(MeshLoaderTest, CameraChunkIsSteppedOverWhole) {
     ASSERT_EQ(Load(b.Finish()), MESH_LOADED);
     ASSERT_EQ(scene->objectCount, 1);
     EXPECT_STREQ(scene->objects[0].name, "mesh");
-    EXPECT_EQ(ReadLog(), "Object 0: cam\nObject 0: mesh\n");
+    EXPECT_EQ(DebugLogText(), "Object 0: cam\nObject 0: mesh\n");
 }
 
 TEST_F(MeshLoaderTest, FfffStepsOverItsHeaderOnlyWhenLongerThanTheFile) {
@@ -249,7 +216,7 @@ TEST_F(MeshLoaderTest, ResultCodes) {
     EXPECT_EQ(Load({}), MESH_NOT_3DS);
 
     {
-        MeshResource other(SingleMeshFile("x", CORNER_XYZ, {0, 1, 2}), 118);
+        const InstalledResource other(118, SingleMeshFile("x", CORNER_XYZ, {0, 1, 2}), MESH_RESOURCE_TYPE);
         EXPECT_EQ(loader.LoadMeshResource(MESH_RESOURCE_ID, *scene), MESH_NOT_FOUND);
     }
     {
@@ -263,7 +230,7 @@ TEST_F(MeshLoaderTest, ResultCodes) {
         InstallResourceTable(nullptr, 0);
     }
     EXPECT_EQ(scene->objectCount, 0);
-    EXPECT_EQ(ReadLog(), "");
+    EXPECT_EQ(DebugLogText(), "");
 }
 
 TEST_F(MeshLoaderTest, ReadChunkHeaderReadsLittleEndianAndRefusesShortInput) {

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "tests/scene/chunk_file_builder.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+#include "tests/support/fuzz_smoke.h"
 
 namespace {
 
@@ -42,17 +41,9 @@ std::vector<std::vector<uint8_t>> Seeds() {
     return seeds;
 }
 
-void Feed(const std::vector<uint8_t>& input) { LLVMFuzzerTestOneInput(input.data(), input.size()); }
-
 }  // namespace
 
-TEST(MeshReaderFuzzSmoke, SeedsAndEveryTruncation) {
-    for (const std::vector<uint8_t>& seed : Seeds()) {
-        for (size_t length = 0; length <= seed.size(); ++length) {
-            Feed(std::vector<uint8_t>(seed.begin(), seed.begin() + static_cast<std::ptrdiff_t>(length)));
-        }
-    }
-}
+TEST(MeshReaderFuzzSmoke, SeedsAndEveryTruncation) { FeedSeeds(Seeds(), 1, 0, 0); }
 
 TEST(MeshReaderFuzzSmoke, SingleByteCorruptions) {
     for (const std::vector<uint8_t>& seed : Seeds()) {
@@ -60,7 +51,7 @@ TEST(MeshReaderFuzzSmoke, SingleByteCorruptions) {
             for (const uint8_t value : {uint8_t{0x00}, uint8_t{0x05}, uint8_t{0x7F}, uint8_t{0xFF}}) {
                 std::vector<uint8_t> input = seed;
                 input[at] = value;
-                Feed(input);
+                Fuzz(input);
             }
         }
     }
@@ -86,6 +77,6 @@ TEST(MeshReaderFuzzSmoke, RandomBytesBehindAMainChunk) {
                 input.push_back(next() < 128 ? next() % 8 : next());
             }
         }
-        Feed(input);
+        Fuzz(input);
     }
 }

@@ -4,12 +4,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include "scene/projection.h"
-#include "scene/scene.h"
-#include "scene/scene_memory.h"
-#include "tests/support/fake_direct3d.h"
+#include "tests/scene/scene_fixture.h"
 
 namespace {
 
@@ -36,25 +33,10 @@ Point Apply(const Point& p, const Matrix4& m) {
 
 bool SameMatrix(const Matrix4& a, const Matrix4& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
 
-class SceneTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        scene = std::make_unique<Scene>();
-        scene->device = &device;
-        scene->direct3D = &d3d;
-    }
-    void TearDown() override { FailSceneAllocationsAfter(-1); }
-
-    SceneObject& AddedObject() {
-        const int32_t count = scene->AddObject();
-        return scene->objects[count - 1];
-    }
-
-    fake::World& world = fake::Reset();
-    fake::Device& device = world.Make<fake::Device>();
-    fake::Direct3D& d3d = world.Make<fake::Direct3D>();
-    std::unique_ptr<Scene> scene;
-};
+SceneObject& AddedObject(Scene& scene) {
+    const int32_t count = scene.AddObject();
+    return scene.objects[count - 1];
+}
 
 }  // namespace
 
@@ -73,7 +55,7 @@ TEST_F(SceneTest, NewObjectIsEmptyWithIdentityWorld) {
 }
 
 TEST_F(SceneTest, SetRotationTakesYThenXThenZ) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     object.SetRotation(10.0f, 20.0f, 30.0f);
     EXPECT_EQ(object.rotationY, DegreesToRadians(10.0f));
     EXPECT_EQ(object.rotationX, DegreesToRadians(20.0f));
@@ -81,7 +63,7 @@ TEST_F(SceneTest, SetRotationTakesYThenXThenZ) {
 }
 
 TEST_F(SceneTest, WorldWithoutRotationIsScaleAndPosition) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     object.SetScale(0.1f, 0.2f, 0.3f);
     object.SetPosition(4.0f, -5.0f, 6.0f);
     object.ComputeWorldMatrix();
@@ -95,14 +77,14 @@ TEST_F(SceneTest, WorldWithoutRotationIsScaleAndPosition) {
     EXPECT_TRUE(SameMatrix(object.world, expected));
 
     // Scale never set: the object collapses to its position.
-    SceneObject& collapsed = AddedObject();
+    SceneObject& collapsed = AddedObject(*scene);
     collapsed.ComputeWorldMatrix();
     EXPECT_EQ(collapsed.world._11, 0.0f);
     EXPECT_EQ(collapsed.world._44, 1.0f);
 }
 
 TEST_F(SceneTest, NinetyDegreesAboutXKeepsTheTwentyTwoSeventhsSlip) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     object.SetRotation(0.0f, 90.0f, 0.0f);
     object.SetScale(1.0f, 1.0f, 1.0f);
     object.ComputeWorldMatrix();
@@ -113,7 +95,7 @@ TEST_F(SceneTest, NinetyDegreesAboutXKeepsTheTwentyTwoSeventhsSlip) {
 }
 
 TEST_F(SceneTest, WorldTurnsXThenYThenZThenScalesThenPlaces) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     object.SetRotation(40.0f, 90.0f, 180.0f);  // the frame's call with spin 40
     object.SetScale(0.1f, 0.2f, 0.3f);
     object.SetPosition(1.5f, -2.0f, 12.0f);
@@ -131,7 +113,7 @@ TEST_F(SceneTest, WorldTurnsXThenYThenZThenScalesThenPlaces) {
 }
 
 TEST_F(SceneTest, RenderSetsWorldThenMaterialThenDrawsTheTriangleList) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     ASSERT_EQ(object.AllocateVertices(6), D3D_OK);
     object.materialHandle = 0x77;
     object.SetScale(2.0f, 2.0f, 2.0f);
@@ -156,7 +138,7 @@ TEST_F(SceneTest, RenderSetsWorldThenMaterialThenDrawsTheTriangleList) {
 }
 
 TEST_F(SceneTest, RenderReportsOnlyTheDrawFailure) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     world.Fail("SetTransform WORLD", D3DERR_INVALID_DEVICE);
     world.Fail("SetLightState", D3DERR_INVALID_DEVICE);
     EXPECT_EQ(object.Render(), D3D_OK);
@@ -167,7 +149,7 @@ TEST_F(SceneTest, RenderReportsOnlyTheDrawFailure) {
 }
 
 TEST_F(SceneTest, RenderWithoutVerticesDrawsNothingAndWithoutDeviceFails) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     ASSERT_EQ(object.Render(), D3D_OK);
     ASSERT_EQ(device.calls.size(), 3u);
     EXPECT_EQ(device.calls[2].vertices, nullptr);
@@ -179,7 +161,7 @@ TEST_F(SceneTest, RenderWithoutVerticesDrawsNothingAndWithoutDeviceFails) {
 }
 
 TEST_F(SceneTest, CreateMaterialIsWhiteWithPowerFive) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);
     ASSERT_EQ(d3d.materials.size(), 1u);
     fake::Material& made = *d3d.materials[0];
@@ -200,7 +182,7 @@ TEST_F(SceneTest, CreateMaterialIsWhiteWithPowerFive) {
 }
 
 TEST_F(SceneTest, CreateMaterialFailures) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     world.Fail("CreateMaterial", E_OUTOFMEMORY, 1);
     EXPECT_EQ(object.CreateMaterial(), E_OUTOFMEMORY);
     EXPECT_EQ(object.material, nullptr);
@@ -215,7 +197,7 @@ TEST_F(SceneTest, CreateMaterialFailures) {
 }
 
 TEST_F(SceneTest, MaterialSettersReachTheDeviceOnlyThroughApply) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     ASSERT_EQ(object.CreateMaterial(), D3D_OK);
     fake::Material& made = *d3d.materials[0];
     const D3DMATERIAL white = made.current;
@@ -238,7 +220,7 @@ TEST_F(SceneTest, MaterialSettersReachTheDeviceOnlyThroughApply) {
 }
 
 TEST_F(SceneTest, AllocateVerticesZeroesReplacesAndReportsFailure) {
-    SceneObject& object = AddedObject();
+    SceneObject& object = AddedObject(*scene);
     ASSERT_EQ(object.AllocateVertices(4), D3D_OK);
     EXPECT_EQ(object.vertexCount, 4u);
     object.vertices[3].nx = 5.0f;

@@ -1,12 +1,42 @@
 // What the intro hands to DirectX, written out once for the tests, the
-// benchmarks, the golden images and the fuzz targets: its off-screen surface
-// description, its material, its light and the ambient level. Header only,
-// so that the fuzz build (which has no test libraries) can use it too.
+// benchmarks, the golden images and the fuzz targets: its way to IDirectDraw4,
+// its surface descriptions, its material, its light and the ambient level.
+// Header only, so that the fuzz build (which has no test libraries) can use it too.
 #pragma once
 
 #include <cstring>
 
 #include "platform/d3d/d3d.h"
+
+// DirectDrawCreate of the default driver, then its IDirectDraw4; null when
+// either fails.
+inline IDirectDraw4* CreateDirectDraw4() {
+    IDirectDraw* first = nullptr;
+    if (FAILED(DirectDrawCreate(nullptr, &first, nullptr))) {
+        return nullptr;
+    }
+    void* found = nullptr;
+    first->QueryInterface(IID_IDirectDraw4, &found);
+    first->Release();
+    return static_cast<IDirectDraw4*>(found);
+}
+
+// The flipping primary surface with one back buffer, for a 3D device.
+inline DDSURFACEDESC2 PrimaryDesc() {
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    return desc;
+}
+
+// An empty description of the right size, for Lock and GetSurfaceDesc.
+inline DDSURFACEDESC2 SizedDesc() {
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    return desc;
+}
 
 // An off-screen plain surface in system memory, as the picture and the panel
 // ask for one; every other byte zero.
@@ -18,6 +48,19 @@ inline DDSURFACEDESC2 OffScreenDesc(DWORD width, DWORD height) {
     desc.dwWidth = width;
     desc.dwHeight = height;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    return desc;
+}
+
+// The software z-buffer: 16-bit depth in system memory (formatFlags
+// DDPF_ZBUFFER; a test may ask for a stencil too).
+inline DDSURFACEDESC2 ZBufferDesc(DWORD width, DWORD height, DWORD formatFlags = DDPF_ZBUFFER) {
+    DDSURFACEDESC2 desc = OffScreenDesc(width, height);
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
+    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    desc.ddpfPixelFormat.dwFlags = formatFlags;
+    desc.ddpfPixelFormat.dwZBufferBitDepth = 16;
+    desc.ddpfPixelFormat.dwZBitMask = 0xFFFF;
     return desc;
 }
 

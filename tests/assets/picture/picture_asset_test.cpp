@@ -1,13 +1,13 @@
 // The committed picture, read back through giflib: its GIF layout and how it
 // sits on the white screen under the text panel and the mesh copies.
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
-#include <tuple>
 #include <vector>
+
+#include "tests/image/gif_writer.h"
+#include "tests/support/files.h"
 
 namespace trelk::test {
 namespace {
@@ -15,88 +15,43 @@ namespace {
 constexpr int WIDTH = 520;
 constexpr int HEIGHT = 406;
 
-struct Decoded {
-    int screenWidth = 0, screenHeight = 0;
-    int colourCount = 0;
-    int imageCount = 0;
-    int left = -1, top = -1, width = 0, height = 0;
-    bool interlaced = true;
-    bool localMap = true;
-    std::vector<GifColorType> palette;
-    std::vector<int> indices;
-};
-
-Decoded Decode(const char* path) {
-    Decoded d;
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path, &error);
-    if (gif == nullptr) return d;
-    if (DGifSlurp(gif) == GIF_OK) {
-        d.screenWidth = gif->SWidth;
-        d.screenHeight = gif->SHeight;
-        if (gif->SColorMap != nullptr) {
-            d.colourCount = gif->SColorMap->ColorCount;
-            d.palette.assign(gif->SColorMap->Colors, gif->SColorMap->Colors + d.colourCount);
-        }
-        d.imageCount = gif->ImageCount;
-        if (gif->ImageCount > 0) {
-            const SavedImage& image = gif->SavedImages[0];
-            d.left = image.ImageDesc.Left;
-            d.top = image.ImageDesc.Top;
-            d.width = image.ImageDesc.Width;
-            d.height = image.ImageDesc.Height;
-            d.interlaced = image.ImageDesc.Interlace;
-            d.localMap = image.ImageDesc.ColorMap != nullptr;
-            d.indices.assign(image.RasterBits, image.RasterBits + d.width * d.height);
-        }
-    }
-    DGifCloseFile(gif, &error);
-    return d;
-}
-
 class Picture : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { decoded = new Decoded(Decode(PICTURE_ASSET)); }
+    static void SetUpTestSuite() {
+        decoded = new ReferenceImage(ReadGifWithGiflib(ReadFileBytes(PICTURE_ASSET)));
+    }
     static void TearDownTestSuite() { delete decoded; }
     void SetUp() override {
         ASSERT_EQ(decoded->width, WIDTH);
         ASSERT_EQ(decoded->height, HEIGHT);
         ASSERT_EQ(decoded->colourCount, 256);
     }
-    static GifColorType At(int x, int y) { return decoded->palette[decoded->indices[y * WIDTH + x]]; }
-    static double Luma(const GifColorType& c) { return 0.299 * c.Red + 0.587 * c.Green + 0.114 * c.Blue; }
+    static Colour At(int x, int y) { return decoded->palette[decoded->pixels[y * WIDTH + x]]; }
+    static double Luma(const Colour& c) { return 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2]; }
     static double MeanLuma(int x0, int y0, int x1, int y1) {
         double sum = 0.0;
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x) sum += Luma(At(x, y));
         return sum / ((x1 - x0 + 1) * (y1 - y0 + 1));
     }
-    static Decoded* decoded;
+    static inline ReferenceImage* decoded = nullptr;
 };
 
-Decoded* Picture::decoded = nullptr;
-
 TEST_F(Picture, IsOneFullScreenImageWithAGlobalTable) {
-    FILE* file = std::fopen(PICTURE_ASSET, "rb");
-    ASSERT_NE(file, nullptr);
-    char signature[7] = {};
-    ASSERT_EQ(std::fread(signature, 1, 6, file), 6u);
-    std::fclose(file);
-    EXPECT_STREQ(signature, "GIF89a");
+    EXPECT_EQ(ReadFileText(PICTURE_ASSET).substr(0, 6), "GIF89a");
     EXPECT_EQ(decoded->screenWidth, WIDTH);
     EXPECT_EQ(decoded->screenHeight, HEIGHT);
     EXPECT_EQ(decoded->imageCount, 1);
     EXPECT_EQ(decoded->left, 0);
     EXPECT_EQ(decoded->top, 0);
     EXPECT_FALSE(decoded->interlaced);
-    EXPECT_FALSE(decoded->localMap);
+    EXPECT_FALSE(decoded->localTable);
 }
 
 TEST_F(Picture, UsesTheWholePalette) {
-    const std::set<int> used(decoded->indices.begin(), decoded->indices.end());
+    const std::set<int> used(decoded->pixels.begin(), decoded->pixels.end());
     EXPECT_GE(used.size(), 240u);
-    std::set<std::tuple<int, int, int>> colours;
-    for (const auto& c : decoded->palette) colours.insert({c.Red, c.Green, c.Blue});
+    const std::set<Colour> colours(decoded->palette.begin(), decoded->palette.end());
     EXPECT_GE(colours.size(), 240u);
 }
 
@@ -125,7 +80,7 @@ TEST_F(Picture, LeavesGreenToTheMesh) {
     for (int y = 0; y < HEIGHT; ++y)
         for (int x = 0; x < WIDTH; ++x) {
             const auto c = At(x, y);
-            greenish += c.Green > c.Red + 24 && c.Green > c.Blue + 24;
+            greenish += c[1] > c[0] + 24 && c[1] > c[2] + 24;
         }
     EXPECT_EQ(greenish, 0);
 }

@@ -1,13 +1,13 @@
 // The picture generator's parts: deterministic maths, the median-cut
 // palette, dithering, the GIF encoder, and the whole run against the
 // committed file.
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
 
 #include "tests/assets/generator_output.h"
+#include "tests/image/gif_writer.h"
 #include "tools/picture/gif_encoder.h"
 #include "tools/picture/palette_dither.h"
 #include "tools/picture/picture_math.h"
@@ -101,30 +101,15 @@ TEST(GifEncoder, RoundTripsThroughGiflib) {
     std::vector<std::uint8_t> indices;
     for (int i = 0; i < width * height; ++i) indices.push_back(static_cast<std::uint8_t>((i * 31) % 256));
     std::string error;
-    auto bytes = tools::EncodeGif(indices, width, height, palette, 3, error);
+    const auto bytes = tools::EncodeGif(indices, width, height, palette, 3, error);
     ASSERT_FALSE(bytes.empty()) << error;
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a");
-
-    struct Source {
-        const std::vector<std::uint8_t>* bytes;
-        std::size_t at;
-    } source{&bytes, 0};
-    auto read = [](GifFileType* gif, GifByteType* out, int length) {
-        auto* s = static_cast<Source*>(gif->UserData);
-        const int n = std::min<int>(length, static_cast<int>(s->bytes->size() - s->at));
-        std::copy_n(s->bytes->begin() + static_cast<std::ptrdiff_t>(s->at), n, out);
-        s->at += n;
-        return n;
-    };
-    int status = 0;
-    GifFileType* gif = DGifOpen(&source, read, &status);
-    ASSERT_NE(gif, nullptr);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-    EXPECT_EQ(gif->SBackGroundColor, 3);
-    ASSERT_EQ(gif->ImageCount, 1);
-    EXPECT_EQ(gif->SColorMap->Colors[200].Green, 55);
-    EXPECT_TRUE(std::equal(indices.begin(), indices.end(), gif->SavedImages[0].RasterBits));
-    DGifCloseFile(gif, &status);
+    const ReferenceImage read = ReadGifWithGiflib(bytes);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.background, 3);
+    EXPECT_EQ(read.imageCount, 1);
+    EXPECT_EQ(read.palette[200][1], 55);
+    EXPECT_EQ(read.pixels, indices);
 }
 
 TEST(GifEncoder, RefusesPixelsThatDoNotFillTheImage) {

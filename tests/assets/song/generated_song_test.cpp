@@ -113,7 +113,7 @@ TEST(WholeSong, CrashLengthIsTheOnlyFreeSizeAndLandsTheFileExactly) {
 TEST(WholeSong, GeneratorProgramReproducesTheCommittedFile) {
     const trelk::test::GeneratorRun run = trelk::test::RunGenerator(GEN_SONG_PATH, "song.xm");
     ASSERT_EQ(run.exitCode, 0);
-    const std::vector<uint8_t> committed = trelk::test::ReadFileBytes(SONG_XM_PATH);
+    const std::vector<uint8_t> committed = ReadFileBytes(SONG_XM_PATH);
     ASSERT_EQ(committed.size(), SONG_FILE_BYTES);
     ASSERT_EQ(run.output.size(), committed.size());
     size_t firstDifference = 0;

@@ -4,33 +4,15 @@
 // nothing again.
 #include "tools/song/module_seeds.h"
 
-#include <gtest/gtest.h>
-#include <mikmod.h>
-
 #include <string>
+
+#include "tests/assets/song/mikmod_fixture.h"
 
 namespace {
 
-class ModuleSeedsInMikMod : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        MikMod_RegisterDriver(&drv_nos);
-        MikMod_RegisterLoader(&load_s3m);
-        MikMod_RegisterLoader(&load_mod);
-        MikMod_RegisterLoader(&load_xm);
-        md_device = 0;
-        md_mode = DMODE_SOFT_MUSIC | DMODE_16BITS;
-        initialised = MikMod_Init("") == 0;
-    }
-    static void TearDownTestSuite() {
-        if (initialised) MikMod_Exit();
-    }
-    static bool initialised;
-};
-bool ModuleSeedsInMikMod::initialised = false;
+using ModuleSeedsInMikMod = MikModWithoutSound;
 
 TEST_F(ModuleSeedsInMikMod, EverySeedLoadsAsWritten) {
-    ASSERT_TRUE(initialised) << MikMod_strerror(MikMod_errno);
     const std::vector<song::ModuleSeed> seeds = song::MakeModuleSeeds();
     ASSERT_EQ(seeds.size(), 6u);
     for (const song::ModuleSeed& seed : seeds) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/assets/song/xm_reader.h"
+#include "tests/support/files.h"
 
 namespace songtest {
 namespace {
@@ -20,7 +21,8 @@ constexpr int SET_SPEED = 0xF;
 class SongFile : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        loaded = ReadFile(SONG_XM_PATH, bytes) && ReadModule(bytes.data(), bytes.size(), song);
+        bytes = ReadFileBytes(SONG_XM_PATH);
+        loaded = ReadModule(bytes.data(), bytes.size(), song);
     }
     static std::vector<uint8_t> bytes;
     static Module song;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/assets/song/xm_reader.h"
+#include "tests/support/files.h"
 
 namespace songtest {
 namespace {
@@ -57,7 +58,7 @@ double LoudestOnChannel(const Module& m, int channel) {
 class SongLevels : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(ReadFile(SONG_XM_PATH, bytes));
+        bytes = ReadFileBytes(SONG_XM_PATH);
         ASSERT_TRUE(ReadModule(bytes.data(), bytes.size(), song));
     }
     std::vector<uint8_t> bytes;

@@ -1,31 +1,21 @@
 // The song as the module library sees it: it loads with the library's XM
 // loader, has four channels and its samples as written, and plays through
 // its whole order, for at least ninety seconds, before returning to position 1.
-#include <gtest/gtest.h>
-#include <mikmod.h>
-
 #include <vector>
 
+#include "tests/assets/song/mikmod_fixture.h"
 #include "tests/assets/song/xm_reader.h"
+#include "tests/support/files.h"
 
 namespace songtest {
 namespace {
 
-class SongInMikMod : public ::testing::Test {
+class SongInMikMod : public MikModWithoutSound {
   protected:
-    static void SetUpTestSuite() {
-        MikMod_RegisterDriver(&drv_nos);
-        MikMod_RegisterLoader(&load_xm);
-        md_device = 0;
-        md_mode = DMODE_SOFT_MUSIC | DMODE_16BITS;
-        initialised = MikMod_Init("") == 0;
-    }
-    static void TearDownTestSuite() {
-        if (initialised) MikMod_Exit();
-    }
     void SetUp() override {
-        ASSERT_TRUE(initialised) << MikMod_strerror(MikMod_errno);
-        ASSERT_TRUE(ReadFile(SONG_XM_PATH, bytes));
+        MikModWithoutSound::SetUp();
+        bytes = ReadFileBytes(SONG_XM_PATH);
+        ASSERT_FALSE(bytes.empty());
         module = Player_LoadMem(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
                                 32, 0);
         ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
@@ -33,11 +23,9 @@ class SongInMikMod : public ::testing::Test {
     void TearDown() override {
         if (module != nullptr) Player_Free(module);
     }
-    static bool initialised;
     std::vector<uint8_t> bytes;
     MODULE* module = nullptr;
 };
-bool SongInMikMod::initialised = false;
 
 TEST_F(SongInMikMod, LoadsAsFourChannelsWithNineSamples) {
     EXPECT_EQ(module->numchn, 4);

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "tests/assets/song/xm_reader.h"
+#include "tests/support/files.h"
 
 namespace songtest {
 namespace {
 
 TEST(SongReader, RefusesEveryTruncation) {
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadFile(SONG_XM_PATH, bytes));
+    const std::vector<uint8_t> bytes = ReadFileBytes(SONG_XM_PATH);
     Module module;
     ASSERT_TRUE(ReadModule(bytes.data(), bytes.size(), module));
     for (size_t size = 0; size < bytes.size(); size += size < 2048 ? 1 : 997) {
@@ -24,8 +24,8 @@ TEST(SongReader, RefusesEveryTruncation) {
 }
 
 TEST(SongReader, SurvivesRandomDamage) {
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadFile(SONG_XM_PATH, bytes));
+    const std::vector<uint8_t> bytes = ReadFileBytes(SONG_XM_PATH);
+    ASSERT_FALSE(bytes.empty());
     uint32_t state = 0x2545F491u;
     auto next = [&state] {
         state ^= state << 13;

@@ -1,8 +1,6 @@
 // Extended Module reader for the song's tests.
 #include "tests/assets/song/xm_reader.h"
 
-#include <cstdio>
-
 namespace songtest {
 namespace {
 
@@ -186,18 +184,6 @@ bool ReadModule(const uint8_t* data, size_t size, Module& module) {
         if (!ReadInstrument(in, instrument)) return false;
     }
     module.endOffset = in.At();
-    return true;
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    bytes.clear();
-    uint8_t buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
     return true;
 }
 

@@ -53,7 +53,4 @@ struct Module {
 // count is out of range.
 bool ReadModule(const uint8_t* data, size_t size, Module& module);
 
-// Reads a file into memory; false when it cannot be read.
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes);
-
 }  // namespace songtest

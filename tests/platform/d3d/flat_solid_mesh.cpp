@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/d3d/transform.h"
+
 namespace {
 
 constexpr int POINTS = 31;
@@ -14,26 +16,14 @@ D3DVERTEX Vertex(float x, float y, float z, float nx, float ny, float nz) {
     return {x, -z, y, nx, -nz, ny, 0, 0};
 }
 
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
-    D3DMATRIX r{};
-    const float* pa = &a._11;
-    const float* pb = &b._11;
-    float* pr = &r._11;
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += pa[row * 4 + k] * pb[k * 4 + column];
-            }
-            pr[row * 4 + column] = sum;
-        }
-    }
-    return r;
-}
-
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
+// The turn by `degrees` that takes axis p toward axis q.
+D3DMATRIX Turn(int p, int q, float degrees) {
+    const float radians = degrees * static_cast<float>(PI / 180.0);
+    D3DMATRIX m = IdentityMatrix();
+    float* at = &m._11;
+    at[p * 4 + p] = at[q * 4 + q] = std::cos(radians);
+    at[p * 4 + q] = std::sin(radians);
+    at[q * 4 + p] = -std::sin(radians);
     return m;
 }
 
@@ -74,28 +64,12 @@ std::vector<D3DVERTEX> FlatSolidMesh() {
 }
 
 D3DMATRIX IntroWorldMatrix(float spinDegrees, float x, float y, float z) {
-    const float toRadians = static_cast<float>(PI / 180.0);
-    const float ax = 90.0f * toRadians;
-    const float ay = spinDegrees * toRadians;
-    const float az = 180.0f * toRadians;
-    D3DMATRIX rx = Identity();
-    rx._22 = std::cos(ax);
-    rx._23 = std::sin(ax);
-    rx._32 = -std::sin(ax);
-    rx._33 = std::cos(ax);
-    D3DMATRIX ry = Identity();
-    ry._11 = std::cos(ay);
-    ry._13 = -std::sin(ay);
-    ry._31 = std::sin(ay);
-    ry._33 = std::cos(ay);
-    D3DMATRIX rz = Identity();
-    rz._11 = std::cos(az);
-    rz._12 = std::sin(az);
-    rz._21 = -std::sin(az);
-    rz._22 = std::cos(az);
-    D3DMATRIX scale = Identity();
+    D3DMATRIX scale = IdentityMatrix();
     scale._11 = scale._22 = scale._33 = 0.1f;
-    D3DMATRIX world = Multiply(Multiply(Multiply(rx, ry), rz), scale);
+    // About x (y toward z), about y (z toward x), about z (x toward y).
+    D3DMATRIX world = MultiplyMatrices(
+        MultiplyMatrices(MultiplyMatrices(Turn(1, 2, 90.0f), Turn(2, 0, spinDegrees)), Turn(0, 1, 180.0f)),
+        scale);
     world._41 = x;
     world._42 = y;
     world._43 = z;

@@ -8,7 +8,8 @@
 #include <cmath>
 
 #include "platform/d3d/transform.h"
-#include "tests/platform/d3d/software_chain.h"
+#include "tests/platform/d3d/chain_test.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -109,51 +110,23 @@ TEST(Transforms, TheIntroViewportPutsYDownTheScreen) {
     EXPECT_FALSE(MakeViewportMapping(degenerate, &mapping));
 }
 
-// The worked example: material ambient (1, 0.1, 0.1), diffuse (0, 0.9, 0),
-// ambient light 0x0000FDE8, a green point light with attenuation (1, 0.2, 0)
-// and the maximum range: rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
-class WorkedExample : public ::testing::Test {
+// The worked example, the intro's own: material ambient (1, 0.1, 0.1),
+// diffuse (0, 0.9, 0), ambient light 0x0000FDE8, a green point light with
+// attenuation (1, 0.2, 0) and the maximum range:
+// rgb = (0, 0.0992 + 1.08 max(N . L, 0), 0.0910).
+class WorkedExample : public ChainTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(chain.Create(640, 480));
-        chain.SetIntroTransforms();
-        D3DRECT all{0, 0, 640, 480};
-        chain.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        ASSERT_EQ(chain.direct3D->CreateMaterial(&material, nullptr), D3D_OK);
-        D3DMATERIAL desc = Material({1.0f, 0.1f, 0.1f, 1.0f}, {0.0f, 0.9f, 0.0f, 0.1f});
-        desc.specular = {1.0f, 0.1f, 0.1f, 0.1f};
-        desc.power = 5.0f;
-        ASSERT_EQ(material->SetMaterial(&desc), D3D_OK);
-        ASSERT_EQ(material->GetHandle(chain.device, &handle), D3D_OK);
-        ASSERT_EQ(chain.direct3D->CreateLight(&light, nullptr), D3D_OK);
-        D3DLIGHT2 lightDesc = PointLight({-3, -1, -5}, D3DLIGHT_RANGE_MAX, 1.0f, 0.2f, 0.0f);
-        lightDesc.dcvColor = {0, 1, 0, 0};
-        ASSERT_EQ(light->SetLight(&lightDesc), D3D_OK);
-        ASSERT_EQ(chain.viewport->AddLight(light), D3D_OK);
-        chain.device->SetLightState(D3DLIGHTSTATE_AMBIENT, 65000);
-        chain.device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle);
+        ChainTest::SetUp();
+        ASSERT_TRUE(lighting.Create(chain.direct3D, chain.device, chain.viewport));
     }
-    void TearDown() override {
-        if (light != nullptr) {
-            light->Release();
-        }
-        if (material != nullptr) {
-            material->Release();
-        }
-    }
-    // Draws a triangle whose first corner sits on pixel (100, 100) with the
-    // given normal and returns that pixel.
+    // Draws a triangle whose first corner sits on pixel (100, 100) at depth 5
+    // with the given normal and returns that pixel.
     uint16_t DrawWithNormal(D3DVECTOR n, DWORD flags = D3DDP_WAIT) {
-        const float c = 5.0f;
-        auto at = [&](float sx, float sy) {
-            return D3DVERTEX{
-                (sx / 320.0f - 1.0f) * c, -(sy - 240.0f) / 320.0f * c, 10.0f - c, n.x, n.y, n.z, 0, 0};
-        };
-        D3DVERTEX triangle[3] = {at(100, 100), at(140, 100), at(100, 140)};
-        chain.device->BeginScene();
-        EXPECT_EQ(chain.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, triangle, 3, flags), D3D_OK);
-        chain.device->EndScene();
-        return chain.BackPixels()[100 * 640 + 100];
+        D3DVERTEX triangle[3] = {AtPixel(100, 100, 5, n.x, n.y, n.z), AtPixel(140, 100, 5, n.x, n.y, n.z),
+                                 AtPixel(100, 140, 5, n.x, n.y, n.z)};
+        EXPECT_EQ(Draw(triangle, 3, flags), D3D_OK);
+        return Pixel(100, 100);
     }
     static uint16_t Expected565(double r, double g, double b) {
         auto eight = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
@@ -170,10 +143,7 @@ class WorkedExample : public ::testing::Test {
                 static_cast<float>(lz / length)};
     }
 
-    SoftwareChain chain;
-    IDirect3DMaterial3* material = nullptr;
-    IDirect3DLight* light = nullptr;
-    D3DMATERIALHANDLE handle = 0;
+    IntroLighting lighting;
 };
 
 TEST_F(WorkedExample, AFaceTurnedAwayKeepsOnlyTheAmbientTerm) {
@@ -210,8 +180,8 @@ TEST_F(WorkedExample, UnlitVerticesAreWhite) {
 }
 
 TEST_F(WorkedExample, AReleasedMaterialsHandleReadsAsNoMaterial) {
-    material->Release();
-    material = nullptr;
+    lighting.material->Release();
+    lighting.material = nullptr;
     const D3DVECTOR l = ToLight();
     EXPECT_EQ(DrawWithNormal({-l.x, -l.y, -l.z}), 0xFFFF);
 }

@@ -4,13 +4,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <random>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+#include "tests/support/files.h"
+#include "tests/support/fuzz_smoke.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ TEST(DisplayFuzzSmoke, HandMadeInputs) {
         FromFloats(3, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
     };
     for (const std::vector<uint8_t>& input : inputs) {
-        EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0);
+        EXPECT_EQ(Fuzz(input), 0);
     }
 }
 
@@ -46,9 +45,7 @@ TEST(DisplayFuzzSmoke, HandMadeInputs) {
 TEST(DisplayFuzzSmoke, EarlierFindingsStayFixed) {
     int replayed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(TRELK_DISPLAY_REGRESSIONS)) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        std::vector<uint8_t> input{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        EXPECT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0) << entry.path();
+        EXPECT_EQ(Fuzz(ReadFileBytes(entry.path())), 0) << entry.path();
         ++replayed;
     }
     EXPECT_GE(replayed, 1);
@@ -71,7 +68,7 @@ TEST(DisplayFuzzSmoke, RandomAndMutatedInputs) {
                 std::memcpy(&input[at], &value, 4);
             }
         }
-        ASSERT_EQ(LLVMFuzzerTestOneInput(input.data(), input.size()), 0) << round;
+        ASSERT_EQ(Fuzz(input), 0) << round;
     }
 }
 

@@ -6,45 +6,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tests/platform/d3d/software_chain.h"
+#include "tests/platform/d3d/chain_test.h"
 
 namespace {
 
 constexpr DWORD WHITE = 0xFFFFFFFF;
 
-// World point that lands on screen pixel (sx, sy) at camera depth c: the
-// viewport gives X = sx / 320 - 1, Y = (sy - 240) / 320; the projection
-// divides by c; the camera flips y and puts world z = 10 - c.
-D3DVERTEX AtPixel(float sx, float sy, float c, float nx = 0, float ny = 0, float nz = 1) {
-    const float x = (sx / 320.0f - 1.0f) * c;
-    const float y = (sy - 240.0f) / 320.0f * c;
-    return {x, -y, 10.0f - c, nx, ny, nz, 0, 0};
-}
-
-class PipelineTest : public ::testing::Test {
+class PipelineTest : public ChainTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(chain.Create(640, 480)) << std::hex << chain.failure;
-        chain.SetIntroTransforms();
-        Clear();
-    }
-    void Clear() {
-        D3DRECT all{0, 0, 640, 480};
-        ASSERT_EQ(chain.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
-    }
-    HRESULT Draw(D3DVERTEX* vertices, DWORD count, DWORD flags = D3DDP_WAIT) {
-        chain.device->BeginScene();
-        const HRESULT result =
-            chain.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertices, count, flags);
-        chain.device->EndScene();
-        return result;
-    }
-    uint16_t Pixel(int x, int y) { return chain.BackPixels()[y * 640 + x]; }
     int DrawnPixels() {
         const uint16_t* pixels = chain.BackPixels();
         return static_cast<int>(std::count_if(pixels, pixels + 640 * 480, [](uint16_t p) { return p != 0; }));
     }
-    SoftwareChain chain;
 };
 
 TEST_F(PipelineTest, ProjectedCornersLandWhereTheViewportFormulaSays) {

@@ -1,6 +1,8 @@
 #include "tests/platform/d3d/software_chain.h"
 
+#include "platform/d3d/transform.h"
 #include "platform/ddraw/testing.h"
+#include "tests/support/intro_requests.h"
 
 namespace {
 
@@ -16,8 +18,7 @@ void ReleaseAndClear(Interface*& object) {
 HWND const FAKE_WINDOW = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5EED));
 
 const uint16_t* LockedPixels(IDirectDrawSurface4* surface) {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 desc = SizedDesc();
     if (surface == nullptr || FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) {
         return nullptr;
     }
@@ -62,26 +63,15 @@ bool SoftwareChain::Create(DWORD modeWidth, DWORD modeHeight, bool rgb555) {
     width = modeWidth;
     height = modeHeight;
     SetScreenFormat555ForTesting(rgb555);
-    IDirectDraw* first = nullptr;
-    void* found = nullptr;
     auto check = [this](HRESULT result) {
         failure = result;
         return SUCCEEDED(result);
     };
-    if (!check(DirectDrawCreate(nullptr, &first, nullptr))) {
+    directDraw = CreateDirectDraw4();
+    if (!check(directDraw != nullptr ? DD_OK : DDERR_GENERIC)) {
         return false;
     }
-    const HRESULT queried = first->QueryInterface(IID_IDirectDraw4, &found);
-    first->Release();
-    if (!check(queried)) {
-        return false;
-    }
-    directDraw = static_cast<IDirectDraw4*>(found);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.dwBackBufferCount = 1;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    DDSURFACEDESC2 desc = PrimaryDesc();
     DDSCAPS2 backCaps{DDSCAPS_BACKBUFFER, 0, 0, 0};
     if (!check(directDraw->SetCooperativeLevel(FAKE_WINDOW, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE)) ||
         !check(directDraw->SetDisplayMode(width, height, 16, 0, 0)) ||
@@ -89,17 +79,8 @@ bool SoftwareChain::Create(DWORD modeWidth, DWORD modeHeight, bool rgb555) {
         !check(primary->GetAttachedSurface(&backCaps, &back))) {
         return false;
     }
-    DDSURFACEDESC2 zDesc{};
-    zDesc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    zDesc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    zDesc.dwWidth = width;
-    zDesc.dwHeight = height;
-    zDesc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
-    zDesc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-    zDesc.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
-    zDesc.ddpfPixelFormat.dwZBufferBitDepth = 16;
-    zDesc.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-    found = nullptr;
+    DDSURFACEDESC2 zDesc = ZBufferDesc(width, height);
+    void* found = nullptr;
     if (!check(directDraw->CreateSurface(&zDesc, &depth, nullptr)) ||
         !check(back->AddAttachedSurface(depth)) ||
         !check(directDraw->QueryInterface(IID_IDirect3D3, &found))) {
@@ -116,8 +97,7 @@ bool SoftwareChain::Create(DWORD modeWidth, DWORD modeHeight, bool rgb555) {
 }
 
 void SoftwareChain::SetIntroTransforms() {
-    D3DMATRIX world{};
-    world._11 = world._22 = world._33 = world._44 = 1.0f;
+    D3DMATRIX world = IdentityMatrix();
     D3DMATRIX view = IntroViewMatrix();
     D3DMATRIX projection = IntroProjectionMatrix();
     device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);

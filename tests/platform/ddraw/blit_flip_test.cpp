@@ -16,12 +16,8 @@ HWND const WINDOW = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xB17));
 class BlitTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        IDirectDraw* first = nullptr;
-        ASSERT_EQ(DirectDrawCreate(nullptr, &first, nullptr), DD_OK);
-        void* found = nullptr;
-        ASSERT_EQ(first->QueryInterface(IID_IDirectDraw4, &found), S_OK);
-        first->Release();
-        directDraw = static_cast<IDirectDraw4*>(found);
+        directDraw = CreateDirectDraw4();
+        ASSERT_NE(directDraw, nullptr);
         destination = Make(16, 12);
         source = Make(8, 6);
         FillSurface(destination, [](int, int) { return uint16_t{0x1111}; });
@@ -43,8 +39,7 @@ class BlitTest : public ::testing::Test {
 
     template <class Pattern>
     static void FillSurface(IDirectDrawSurface4* surface, Pattern pattern) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+        DDSURFACEDESC2 desc = SizedDesc();
         ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
         auto* pixels = static_cast<uint16_t*>(desc.lpSurface);
         for (DWORD y = 0; y < desc.dwHeight; ++y) {
@@ -56,8 +51,7 @@ class BlitTest : public ::testing::Test {
     }
 
     static std::vector<uint16_t> Read(IDirectDrawSurface4* surface) {
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+        DDSURFACEDESC2 desc = SizedDesc();
         EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
         const auto* pixels = static_cast<const uint16_t*>(desc.lpSurface);
         std::vector<uint16_t> copy(pixels, pixels + desc.dwWidth * desc.dwHeight);
@@ -131,20 +125,15 @@ TEST_F(BlitTest, TheSourceKeyLeavesItsColourOut) {
 
 TEST(BlitFormats, FiveFiveFiveKeysCompareOnlyTheColourBits) {
     SetScreenFormat555ForTesting(true);
-    IDirectDraw* first = nullptr;
-    ASSERT_EQ(DirectDrawCreate(nullptr, &first, nullptr), DD_OK);
+    IDirectDraw4* directDraw = CreateDirectDraw4();
     SetScreenFormat555ForTesting(false);
-    void* found = nullptr;
-    ASSERT_EQ(first->QueryInterface(IID_IDirectDraw4, &found), S_OK);
-    first->Release();
-    auto* directDraw = static_cast<IDirectDraw4*>(found);
+    ASSERT_NE(directDraw, nullptr);
     DDSURFACEDESC2 desc = OffScreenDesc(2, 1);
     IDirectDrawSurface4* from = nullptr;
     IDirectDrawSurface4* to = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&desc, &from, nullptr), DD_OK);
     ASSERT_EQ(directDraw->CreateSurface(&desc, &to, nullptr), DD_OK);
-    DDSURFACEDESC2 locked{};
-    locked.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 locked = SizedDesc();
     ASSERT_EQ(from->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     static_cast<uint16_t*>(locked.lpSurface)[0] = 0xFFFF;  // white with the unused top bit set
     static_cast<uint16_t*>(locked.lpSurface)[1] = 0x001F;
@@ -162,8 +151,7 @@ TEST(BlitFormats, FiveFiveFiveKeysCompareOnlyTheColourBits) {
 }
 
 TEST_F(BlitTest, LockedSurfacesAreBusy) {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 desc = SizedDesc();
     ASSERT_EQ(source->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(destination->BltFast(0, 0, source, nullptr, DDBLTFAST_WAIT), DDERR_SURFACEBUSY);
     source->Unlock(nullptr);
@@ -172,11 +160,7 @@ TEST_F(BlitTest, LockedSurfacesAreBusy) {
 TEST_F(BlitTest, FlipSwapsMemoryAndKeepsTheObjects) {
     ASSERT_EQ(directDraw->SetCooperativeLevel(WINDOW, 0x811), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(16, 12, 16, 0, 0), DD_OK);
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.dwBackBufferCount = 1;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    DDSURFACEDESC2 desc = PrimaryDesc();
     IDirectDrawSurface4* primary = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
     IDirectDrawSurface4* back = nullptr;
@@ -197,8 +181,7 @@ TEST_F(BlitTest, FlipSwapsMemoryAndKeepsTheObjects) {
     EXPECT_EQ(stillBack, back);
     stillBack->Release();
     // A locked buffer cannot be flipped.
-    DDSURFACEDESC2 locked{};
-    locked.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 locked = SizedDesc();
     ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACEBUSY);
     back->Unlock(nullptr);

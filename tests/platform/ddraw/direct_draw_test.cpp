@@ -14,37 +14,6 @@ namespace {
 
 HWND const WINDOW = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xD15));
 
-IDirectDraw4* NewDirectDraw4() {
-    IDirectDraw* first = nullptr;
-    if (FAILED(DirectDrawCreate(nullptr, &first, nullptr))) {
-        return nullptr;
-    }
-    void* found = nullptr;
-    first->QueryInterface(IID_IDirectDraw4, &found);
-    first->Release();
-    return static_cast<IDirectDraw4*>(found);
-}
-
-DDSURFACEDESC2 PrimaryDesc() {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = DDSURFACEDESC2_SIZE_WIN32;
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.dwBackBufferCount = 1;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-    return desc;
-}
-
-DDSURFACEDESC2 DepthDesc(DWORD width, DWORD height, DWORD flags) {
-    DDSURFACEDESC2 desc = OffScreenDesc(width, height);
-    desc.dwFlags |= DDSD_PIXELFORMAT;
-    desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
-    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-    desc.ddpfPixelFormat.dwFlags = flags;
-    desc.ddpfPixelFormat.dwZBufferBitDepth = 16;
-    desc.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-    return desc;
-}
-
 struct Enumerated {
     int calls = 0;
     bool nullGuid = false;
@@ -62,7 +31,7 @@ BOOL Record(GUID* guid, LPSTR description, LPSTR, LPVOID context, HMONITOR) {
 class DirectDrawTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        directDraw = NewDirectDraw4();
+        directDraw = CreateDirectDraw4();
         ASSERT_NE(directDraw, nullptr);
     }
     void TearDown() override {
@@ -116,8 +85,7 @@ TEST_F(DirectDrawTest, FlippingPrimaryNeedsExclusiveModeAndTakesTheModeSize) {
     ASSERT_EQ(directDraw->SetCooperativeLevel(WINDOW, 0x811), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(320, 200, 16, 0, 0), DD_OK);
     ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
-    DDSURFACEDESC2 got{};
-    got.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 got = SizedDesc();
     ASSERT_EQ(primary->GetSurfaceDesc(&got), DD_OK);
     EXPECT_EQ(got.dwWidth, 320u);
     EXPECT_EQ(got.dwHeight, 200u);
@@ -137,7 +105,7 @@ TEST_F(DirectDrawTest, FlippingPrimaryNeedsExclusiveModeAndTakesTheModeSize) {
 
 TEST(DirectDrawFormats, TheTestSeamGivesFiveFiveFive) {
     SetScreenFormat555ForTesting(true);
-    IDirectDraw4* directDraw = NewDirectDraw4();
+    IDirectDraw4* directDraw = CreateDirectDraw4();
     SetScreenFormat555ForTesting(false);
     ASSERT_NE(directDraw, nullptr);
     IDirectDrawSurface4* surface = nullptr;
@@ -186,14 +154,14 @@ TEST_F(DirectDrawTest, ZBuffersArePureSixteenBitDepthOfTheSameSize) {
     ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
 
     IDirectDrawSurface4* stencil = nullptr;
-    DDSURFACEDESC2 stencilDesc = DepthDesc(640, 480, DDPF_ZBUFFER | DDPF_STENCILBUFFER);
+    DDSURFACEDESC2 stencilDesc = ZBufferDesc(640, 480, DDPF_ZBUFFER | DDPF_STENCILBUFFER);
     EXPECT_EQ(directDraw->CreateSurface(&stencilDesc, &stencil, nullptr), DDERR_INVALIDPIXELFORMAT);
     IDirectDrawSurface4* small = nullptr;
-    DDSURFACEDESC2 smallDesc = DepthDesc(320, 240, DDPF_ZBUFFER);
+    DDSURFACEDESC2 smallDesc = ZBufferDesc(320, 240);
     ASSERT_EQ(directDraw->CreateSurface(&smallDesc, &small, nullptr), DD_OK);
     EXPECT_EQ(back->AddAttachedSurface(small), DDERR_CANNOTATTACHSURFACE);
     IDirectDrawSurface4* depth = nullptr;
-    DDSURFACEDESC2 depthDesc = DepthDesc(640, 480, DDPF_ZBUFFER);
+    DDSURFACEDESC2 depthDesc = ZBufferDesc(640, 480);
     ASSERT_EQ(directDraw->CreateSurface(&depthDesc, &depth, nullptr), DD_OK);
     EXPECT_EQ(back->AddAttachedSurface(depth), DD_OK);
     EXPECT_EQ(back->AddAttachedSurface(depth), DDERR_SURFACEALREADYATTACHED);
@@ -208,21 +176,18 @@ TEST_F(DirectDrawTest, LockGivesThePitchAndTheRectanglesCorner) {
     IDirectDrawSurface4* surface = nullptr;
     DDSURFACEDESC2 desc = OffScreenDesc(520, 406);
     ASSERT_EQ(directDraw->CreateSurface(&desc, &surface, nullptr), DD_OK);
-    DDSURFACEDESC2 whole{};
-    whole.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 whole = SizedDesc();
     ASSERT_EQ(surface->Lock(nullptr, &whole, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(whole.lPitch, 1040);
     EXPECT_EQ(whole.dwWidth, 520u);
     EXPECT_EQ(whole.dwHeight, 406u);
-    DDSURFACEDESC2 twice{};
-    twice.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 twice = SizedDesc();
     EXPECT_EQ(surface->Lock(nullptr, &twice, DDLOCK_WAIT, nullptr), DDERR_SURFACEBUSY);
     ASSERT_EQ(surface->Unlock(nullptr), DD_OK);
     EXPECT_EQ(surface->Unlock(nullptr), DDERR_NOTLOCKED);
 
     RECT rect{10, 20, 30, 40};
-    DDSURFACEDESC2 part{};
-    part.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 part = SizedDesc();
     ASSERT_EQ(surface->Lock(&rect, &part, DDLOCK_WAIT, nullptr), DD_OK);
     EXPECT_EQ(static_cast<uint8_t*>(part.lpSurface),
               static_cast<uint8_t*>(whole.lpSurface) + 20 * 1040 + 10 * 2);
@@ -242,8 +207,7 @@ TEST_F(DirectDrawTest, SurfaceDescriptionsAndColourKeys) {
     DDCOLORKEY key{0xFFFF, 0xFFFF};
     ASSERT_EQ(surface->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     EXPECT_EQ(surface->SetColorKey(0x1 | DDCKEY_SRCBLT, &key), DDERR_INVALIDPARAMS);  // colour ranges
-    DDSURFACEDESC2 got{};
-    got.dwSize = DDSURFACEDESC2_SIZE_WIN32;
+    DDSURFACEDESC2 got = SizedDesc();
     ASSERT_EQ(surface->GetSurfaceDesc(&got), DD_OK);
     EXPECT_EQ(got.dwWidth, 320u);
     EXPECT_EQ(got.dwHeight, 221u);

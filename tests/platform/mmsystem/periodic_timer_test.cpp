@@ -10,6 +10,7 @@
 
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/testing.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -46,18 +47,6 @@ void Count(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
         std::this_thread::sleep_for(1ms);
     }
     counter->running.fetch_sub(1);
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::milliseconds limit = 5s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
 }
 
 TEST(TimerCaps, PeriodsFromOneTo65535) {
