@@ -26,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The line's characters: the input's first 20 bytes, NULs and all.
     char text[LINE_CHARACTERS] = {};
-    std::memcpy(text, data, size < sizeof text ? size : sizeof text);
+    if (size > 0) {
+        std::memcpy(text, data, size < sizeof text ? size : sizeof text);
+    }
     RenderTextLine(text, LineImage);
     for (int k = 0; k < LINE_CHARACTERS; ++k) {
         const int cell = GlyphCellOf(text[k]);

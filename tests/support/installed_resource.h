@@ -4,6 +4,7 @@
 // past the end, and an empty resource still has an address, as a module's would.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,7 +19,7 @@ class InstalledResource {
     InstalledResource(uint32_t id, const std::vector<uint8_t>& bytes, const char* typeName = nullptr,
                       uint32_t size = UINT32_MAX)
         : bytes_(new uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)]) {
-        std::memcpy(bytes_.get(), bytes.data(), bytes.size());
+        std::copy(bytes.begin(), bytes.end(), bytes_.get());
         entry_ = ResourceEntry{id, typeName != nullptr ? 0u : 10u, typeName, bytes_.get(),
                                size != UINT32_MAX ? size : static_cast<uint32_t>(bytes.size())};
         InstallResourceTable(&entry_, 1);
