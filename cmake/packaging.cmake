@@ -5,7 +5,8 @@
 #
 # Installed: games/trelk (Debian policy puts games there, and Debian's PATH
 # has /usr/games and /usr/local/games; lintian calls a package of section
-# games without it an error), share/man/man6/trelk.6.gz, share/applications/trelk.desktop,
+# games without it an error), lib/games/trelk/trelk-video.so (the capture's video
+# encoders, see platform/CMakeLists.txt), share/man/man6/trelk.6.gz, share/applications/trelk.desktop,
 # share/icons/hicolor/<N>x<N>/apps/trelk.png, share/metainfo/<id>.metainfo.xml and
 # share/doc/trelk/{copyright,changelog.gz}. The data files are in packaging/.
 # scripts/check-package.sh builds the package and checks it (lintian, the
@@ -104,7 +105,10 @@ add_custom_target(packaging_files ALL DEPENDS ${compressed}/trelk.6.gz ${compres
 # What is installed. Directories 0755 and files 0644 whatever the umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-install(TARGETS trelk RUNTIME DESTINATION games)
+install(TARGETS trelk RUNTIME DESTINATION ${TRELK_PROGRAM_INSTALL_DIR})
+# The .mkv and .mp4 encoders, loaded by the program when such a capture starts.
+install(TARGETS trelk_video LIBRARY DESTINATION ${TRELK_VIDEO_MODULE_INSTALL_DIR}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES ${compressed}/trelk.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${TRELK_PACKAGING_DIR}/trelk.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 16 32 48 64 128 256)

@@ -181,3 +181,15 @@ for name, options, expect in [
     check(len(result.stderr.strip().splitlines()) in (1, 2) and os.listdir(work) in ([], ["debug.log"]),
           "%s: exit %d, one clear line (%s), nothing written" % (" ".join(options), expect,
                                                                   result.stderr.strip().splitlines()[0]))
+
+# The program without its video module (copied alone): .mkv cannot be made,
+# the message says so and points to the folder form, which still works.
+alone = os.path.join(args.work, "alone")
+os.makedirs(alone, exist_ok=True)
+shutil.copy(args.intro, alone)
+lone = os.path.join(alone, os.path.basename(args.intro))
+work, result = capture("alone-mkv", "--capture", "out.mkv", "--seconds", "1", program=lone, expect=1)
+check("trelk-video.so" in result.stderr and "--capture out/" in result.stderr and
+      os.listdir(work) in ([], ["debug.log"]), "without its module: exit 1, %s" % result.stderr.strip())
+work, _ = capture("alone-folder", "--capture", "out/", "--seconds", "1", "--size", "64x48", program=lone)
+check(len(os.listdir(os.path.join(work, "out"))) == 51, "without its module a folder capture still works")

@@ -57,6 +57,13 @@ try:
         check(len(lines) > 0, "debug.log is written in the working directory (%d lines)" % len(lines))
         if intro.stderr_text().strip():
             print("stderr: " + intro.stderr_text().strip())
+    # A capture into .mkv loads the video module from the package's own folders.
+    capture = subprocess.run([installed, "--capture", "short.mkv", "--seconds", "1", "--quiet"], cwd=args.work,
+                             env={key: value for key, value in os.environ.items() if key != "DISPLAY"},
+                             capture_output=True, text=True, timeout=120)
+    made = os.path.join(args.work, "short.mkv")
+    check(capture.returncode == 0 and os.path.isfile(made) and os.path.getsize(made) > 0,
+          "the installed trelk captures into .mkv (exit %d, %s)" % (capture.returncode, capture.stderr.strip()))
     strays = [os.path.join(folder, "debug.log") for folder, _, files in os.walk(root) if "debug.log" in files]
     check(not strays, "no debug.log beside the installed program (%s)" % (strays or "none"))
 finally:

@@ -1,5 +1,6 @@
 // A capture encoded in this process with FFmpeg's libraries: .mkv holds FFV1
-// (lossless RGB) and FLAC, .mp4 holds H.264 in yuv420p and AAC.
+// (lossless RGB) and FLAC, .mp4 holds H.264 in yuv420p and AAC. Built as a
+// module of its own, loaded when such a capture starts (video_file_module.h).
 //
 // FFV1 codes every frame on its own, and at 50 frames a second most frames
 // of a capture repeat the one before (the intro composes about 24 a second).
@@ -12,9 +13,10 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
-#include "platform/capture/capture_sink.h"
+#include "platform/capture/video_file_module.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -52,13 +54,14 @@ struct Track {
 
 class VideoFileSink final : public CaptureSink {
   public:
-    VideoFileSink(fs::path output, int width, int height, int fps)
-        : output_(std::move(output)),
-          partial_(TemporaryBeside(output_, "partial", output_.extension().string())),
+    explicit VideoFileSink(const VideoFileRequest& request)
+        : output_(request.output),
+          partial_(request.partial),
           mp4_(output_.extension() == ".mp4"),
-          width_(width),
-          height_(height),
-          fps_(fps) {}
+          width_(request.width),
+          height_(request.height),
+          fps_(request.fps),
+          sayCannotWrite_(request.sayCannotWrite) {}
 
     ~VideoFileSink() override {
         sws_freeContext(converter_);
@@ -88,7 +91,7 @@ class VideoFileSink final : public CaptureSink {
         }
         error = avio_open(&file_->pb, partial_.c_str(), AVIO_FLAG_WRITE);
         if (error < 0) {
-            SayCannotWrite(ErrorText(error));
+            sayCannotWrite_(ErrorText(error));
             return false;
         }
         AVDictionary* options = nullptr;
@@ -148,13 +151,13 @@ class VideoFileSink final : public CaptureSink {
             return Failed("the end of the file", error);
         }
         if (avio_closep(&file_->pb) < 0) {
-            SayCannotWrite(std::strerror(errno));
+            sayCannotWrite_(std::strerror(errno));
             return false;
         }
         std::error_code renamed;
         fs::rename(partial_, output_, renamed);
         if (renamed) {
-            SayCannotWrite(renamed.message());
+            sayCannotWrite_(renamed.message());
             return false;
         }
         finished_ = true;
@@ -163,7 +166,7 @@ class VideoFileSink final : public CaptureSink {
 
   private:
     bool Failed(const char* what, int error) {
-        SayCannotWrite(std::string("FFmpeg could not write ") + what +
+        sayCannotWrite_(std::string("FFmpeg could not write ") + what +
                        (error < 0 ? " (" + ErrorText(error) + ")" : std::string()));
         return false;
     }
@@ -171,7 +174,7 @@ class VideoFileSink final : public CaptureSink {
     AVCodecContext* NewEncoder(const char* name, Track& track) {
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (codec == nullptr) {
-            SayCannotWrite(std::string("FFmpeg's libavcodec here has no ") + name +
+            sayCannotWrite_(std::string("FFmpeg's libavcodec here has no ") + name +
                            " encoder (Debian package libavcodec59 has it); a folder of PNG frames needs none "
                            "(--capture " +
                            output_.stem().string() + "/)");
@@ -334,12 +337,15 @@ class VideoFileSink final : public CaptureSink {
     FramePtr picture_;
     PacketPtr last_;                // .mkv: the last frame coded
     std::vector<int16_t> pending_;  // sound not yet a whole block for the encoder
+    void (*sayCannotWrite_)(const std::string& why);
     bool finished_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<CaptureSink> OpenVideoFileSink(const fs::path& output, int width, int height, int fps) {
-    auto sink = std::make_unique<VideoFileSink>(output, width, height, fps);
-    return sink->Open() ? std::move(sink) : nullptr;
+extern "C" __attribute__((visibility("default"))) CaptureSink* TrelkOpenVideoFileSink(
+    const VideoFileRequest& request) {
+    auto sink = std::make_unique<VideoFileSink>(request);
+    return sink->Open() ? sink.release() : nullptr;
 }
+static_assert(std::is_same_v<decltype(&TrelkOpenVideoFileSink), OpenVideoFileSinkEntry>);
