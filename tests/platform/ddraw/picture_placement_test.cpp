@@ -65,4 +65,22 @@ TEST(FrameChanges, BandsCoverEveryChangedPixelAndTheCopyFollows) {
     EXPECT_TRUE(TakeFrameChanges(frame.data(), previous, WIDTH, HEIGHT, 16).empty());
 }
 
+TEST(FrameChanges, FindsTheEndsOfASpanAtEveryPlaceInAnOddRow) {
+    constexpr int ODD = 13;  // words of four pixels and a tail of one
+    for (int first = 0; first < ODD; ++first) {
+        for (int last = first; last < ODD; ++last) {
+            std::vector<uint16_t> frame(ODD * 2, 7);
+            std::vector<uint16_t> previous = frame;
+            frame[ODD + first] = 8;
+            frame[ODD + last] = 9;
+            const std::vector<ChangedArea> changes = TakeFrameChanges(frame.data(), previous, ODD, 2, 16);
+            ASSERT_EQ(changes.size(), 1u);
+            EXPECT_EQ((std::vector<int>{changes[0].x, changes[0].y, changes[0].width, changes[0].height}),
+                      (std::vector<int>{first, 1, last - first + 1, 1}))
+                << first << ".." << last;
+            EXPECT_EQ(previous, frame);
+        }
+    }
+}
+
 }  // namespace
