@@ -1,10 +1,13 @@
 #include "platform/ddraw/presenter.h"
 
+#include <SDL.h>
+
 #include <cstring>
 
 #include "platform/capture/capture_session.h"
 #include "platform/win32/frame_pacing.h"
 #include "platform/win32/sdl_window.h"
+#include "platform/win32/stand_in_settings.h"
 
 void CopyFrameForPresentation(const uint16_t* pixels, int width, int height, void* out, int outPitch) {
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(uint16_t);
@@ -36,8 +39,23 @@ void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool 
         presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow)
                                                       : MakeSoftwarePresenter(window, sdlWindow);
     }
+    const Uint64 started = SDL_GetPerformanceCounter();
     if (!presenter_->Present(FrameView{pixels, width, height, rgb555})) {
         failed_ = true;
         EndRunCannotPresent(window);
+        return;
+    }
+    if (!presentedOnce_) {
+        // The first frame fills the whole window, most of it memory touched for
+        // the first time by this process and by the display server: at large
+        // sizes it takes far longer than any later frame.
+        presentedOnce_ = true;
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GetWindowSizeInPixels(sdlWindow, &drawableWidth, &drawableHeight);
+        Verbose("the first frame took %.1f ms to present (%d x %d)",
+                static_cast<double>(SDL_GetPerformanceCounter() - started) * 1000.0 /
+                    static_cast<double>(SDL_GetPerformanceFrequency()),
+                drawableWidth, drawableHeight);
     }
 }

@@ -50,6 +50,7 @@ struct PresentTarget {
     SDL_Window* sdlWindow_ = nullptr;
     std::unique_ptr<Presenter> presenter_;
     bool failed_ = false;  // said once; the run is ending
+    bool presentedOnce_ = false;
 };
 
 // The upload step of the GPU presenter: copies a 16-bit frame into texture
