@@ -67,11 +67,11 @@ std::unique_ptr<CaptureSink> OpenVideoFileSink(const fs::path& output, int width
     const LoadedModule& module = Module();
     if (module.entry == nullptr) {
         SayCannotWrite("the video encoders could not be loaded: " + module.why +
-                       "; a folder of PNG frames needs none (--capture " +
-                       output.stem().string() + "/)");
+                       "; a folder of PNG frames needs none (--capture " + output.stem().string() + "/)");
         return nullptr;
     }
     const VideoFileRequest request{output, TemporaryBeside(output, "partial", output.extension().string()),
-                                   width, height, fps, &SayCannotWrite};
+                                   width,  height,
+                                   fps,    &SayCannotWrite};
     return std::unique_ptr<CaptureSink>(module.entry(request));
 }

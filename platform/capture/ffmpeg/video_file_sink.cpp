@@ -167,17 +167,18 @@ class VideoFileSink final : public CaptureSink {
   private:
     bool Failed(const char* what, int error) {
         sayCannotWrite_(std::string("FFmpeg could not write ") + what +
-                       (error < 0 ? " (" + ErrorText(error) + ")" : std::string()));
+                        (error < 0 ? " (" + ErrorText(error) + ")" : std::string()));
         return false;
     }
 
     AVCodecContext* NewEncoder(const char* name, Track& track) {
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (codec == nullptr) {
-            sayCannotWrite_(std::string("FFmpeg's libavcodec here has no ") + name +
-                           " encoder (Debian package libavcodec59 has it); a folder of PNG frames needs none "
-                           "(--capture " +
-                           output_.stem().string() + "/)");
+            sayCannotWrite_(
+                std::string("FFmpeg's libavcodec here has no ") + name +
+                " encoder (Debian package libavcodec59 has it); a folder of PNG frames needs none "
+                "(--capture " +
+                output_.stem().string() + "/)");
             return nullptr;
         }
         track.stream = avformat_new_stream(file_, nullptr);
