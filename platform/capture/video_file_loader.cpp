@@ -64,14 +64,19 @@ const LoadedModule& Module() {
 }  // namespace
 
 std::unique_ptr<CaptureSink> OpenVideoFileSink(const fs::path& output, int width, int height, int fps) {
+    const std::string folderForm =
+        "a folder of PNG frames needs none (--capture " + output.stem().string() + "/)";
     const LoadedModule& module = Module();
     if (module.entry == nullptr) {
-        SayCannotWrite("the video encoders could not be loaded: " + module.why +
-                       "; a folder of PNG frames needs none (--capture " + output.stem().string() + "/)");
+        SayCannotWrite("the video encoders could not be loaded: " + module.why + "; " + folderForm);
         return nullptr;
     }
-    const VideoFileRequest request{output, TemporaryBeside(output, "partial", output.extension().string()),
-                                   width,  height,
-                                   fps,    &SayCannotWrite};
+    const VideoFileRequest request{.output = output,
+                                   .partial = TemporaryBeside(output, "partial", output.extension().string()),
+                                   .width = width,
+                                   .height = height,
+                                   .fps = fps,
+                                   .sayCannotWrite = &SayCannotWrite,
+                                   .folderForm = folderForm};
     return std::unique_ptr<CaptureSink>(module.entry(request));
 }

@@ -17,6 +17,7 @@ struct VideoFileRequest {
     int height;
     int fps;
     void (*sayCannotWrite)(const std::string& why);  // one line on standard error
+    std::string folderForm;                          // the capture that needs no encoder, for messages
 };
 
 // The module's one entry, found by this name: a sink ready to write (owned by

@@ -61,7 +61,8 @@ class VideoFileSink final : public CaptureSink {
           width_(request.width),
           height_(request.height),
           fps_(request.fps),
-          sayCannotWrite_(request.sayCannotWrite) {}
+          sayCannotWrite_(request.sayCannotWrite),
+          folderForm_(request.folderForm) {}
 
     ~VideoFileSink() override {
         sws_freeContext(converter_);
@@ -174,11 +175,8 @@ class VideoFileSink final : public CaptureSink {
     AVCodecContext* NewEncoder(const char* name, Track& track) {
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (codec == nullptr) {
-            sayCannotWrite_(
-                std::string("FFmpeg's libavcodec here has no ") + name +
-                " encoder (Debian package libavcodec59 has it); a folder of PNG frames needs none "
-                "(--capture " +
-                output_.stem().string() + "/)");
+            sayCannotWrite_(std::string("FFmpeg's libavcodec here has no ") + name +
+                            " encoder (Debian package libavcodec59 has it); " + folderForm_);
             return nullptr;
         }
         track.stream = avformat_new_stream(file_, nullptr);
@@ -339,6 +337,7 @@ class VideoFileSink final : public CaptureSink {
     PacketPtr last_;                // .mkv: the last frame coded
     std::vector<int16_t> pending_;  // sound not yet a whole block for the encoder
     void (*sayCannotWrite_)(const std::string& why);
+    std::string folderForm_;
     bool finished_ = false;
 };
 
