@@ -63,11 +63,23 @@ def scaled(layout, x, y, w=0, h=0):
     return [lx + x * lw // 640, ly + y * lh // 480] + ([w * lw // 640, h * lh // 480] if w else [])
 
 
+def intro_env(server):
+    """The X server's display, and the sound going nowhere."""
+    return server.env(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.devnull)
+
+
+def start_intro(server, work, options=(), verbose=False):
+    """The intro in `work`; with `verbose`, what it says comes back on a pipe."""
+    return subprocess.Popen([intro] + (["--verbose"] if verbose else []) + list(options), cwd=work,
+                            env=intro_env(server), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE if verbose else subprocess.DEVNULL, text=True)
+
+
 def measure(width, height, renderer):
     layout = picture_layout(width, height)
     options = ["--renderer", renderer]
     with XServer(width, height) as server:
-        env = server.env(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.devnull)
+        env = intro_env(server)
         startups = []
         flips = []  # exec to the program's first flip: the picture's time less the first present's
         for _ in range(args.runs):
@@ -77,8 +89,7 @@ def measure(width, height, renderer):
                                            text=True)
                 time.sleep(0.05)  # the watcher is polling
                 started = time.monotonic()
-                process = subprocess.Popen([intro, "--verbose"] + options, cwd=work, env=env,
-                                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+                process = start_intro(server, work, options, verbose=True)
                 watcher.wait()
                 startups.append((time.monotonic() - started) * 1000.0)
                 process.terminate()
@@ -88,8 +99,7 @@ def measure(width, height, renderer):
                 time.sleep(0.3)
 
         with tempfile.TemporaryDirectory() as work:
-            process = subprocess.Popen([intro] + options, cwd=work, env=env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)
+            process = start_intro(server, work, options)
             time.sleep(3.0)
             # CPU and wake-ups with nothing else looking at the screen.
             intro0, server0, (main0, all0) = cpu_seconds(process.pid), cpu_seconds(server.process.pid), \
@@ -107,8 +117,8 @@ def measure(width, height, renderer):
             process.terminate()
             process.wait()
     return {
-        "startup": statistics.median(startups), "startups": startups, "flip": statistics.median(flips), "intro": 100 * intro_cpu,
-        "server": 100 * server_cpu, "fps": fps, "peak": peak / 1024.0,
+        "startup": statistics.median(startups), "startups": startups, "flip": statistics.median(flips),
+        "intro": 100 * intro_cpu, "server": 100 * server_cpu, "fps": fps, "peak": peak / 1024.0,
         "wakeups": ((main1 - main0) / elapsed, (all1 - all0) / elapsed),
     }
 
@@ -117,9 +127,7 @@ def warm_up():
     """The first intro started after the machine sat idle runs slow for a while
     (its CPU up to twice the later runs'): one run that is not counted."""
     with XServer(640, 480) as server, tempfile.TemporaryDirectory() as work:
-        process = subprocess.Popen([intro], cwd=work, env=server.env(SDL_AUDIODRIVER="disk",
-                                                                      SDL_DISKAUDIOFILE=os.devnull),
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = start_intro(server, work)
         time.sleep(5.0)
         process.terminate()
         process.wait()
