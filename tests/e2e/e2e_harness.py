@@ -192,6 +192,42 @@ def whiteish(rgb):
     return min(rgb) >= 240
 
 
+# Where the picture and the text panel lie in the 640 x 480 frame.
+PICTURE_ORIGIN = (0, 74)
+PANEL = (319, 110, 639, 331)
+# The copies of the mesh never reach this column or right of it (over a whole
+# turn of the ring they stay left of x 397): a check of the frame's still
+# parts that must hold at any moment looks only there.
+RING_CLEAR_X = 400
+
+
+def close(a, b, tolerance=9):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def expected_background(picture, x, y):
+    """White, or the picture where it lies: the frame before the copies of the
+    mesh and the panel are drawn on it."""
+    px, py = x - PICTURE_ORIGIN[0], y - PICTURE_ORIGIN[1]
+    if 0 <= px < picture.width and 0 <= py < picture.height:
+        return picture.pixel(px, py)
+    return (255, 255, 255)
+
+
+def ink(rgb):
+    """A pixel of the text panel's ink: the font's blues, solid, laid thinly
+    over white, or blurred. Never a copy of the mesh, wherever the ring is: lit
+    or in shadow, its pixels hold at most as much blue as green."""
+    r, g, b = rgb
+    return b >= g + 12 and b >= r + 12
+
+
+def ink_pixels(shot, picture, box):
+    """How many pixels of box (x0, y0, x1, y1, half-open) show text."""
+    return sum(1 for x, y, rgb in shot.region(*box)
+               if ink(rgb) and not close(rgb, expected_background(picture, x, y), 24))
+
+
 def shows_intro(frame):
     """The picture's rectangle at 640 x 480 shows the intro: the white screen
     at the top right, the picture along the bottom edge."""
