@@ -5,12 +5,11 @@ import os
 import subprocess
 import time
 
-from e2e_harness import PANEL, TITLE, Image, Intro, XServer, check, ink_pixels, parse_args, sanitizer_options
+from e2e_harness import PANEL, TITLE, Image, Intro, XServer, check, exit_limit, ink_pixels, parse_args
 
 args = parse_args()
-# The intro waits up to a second for the music; a build with the address
-# sanitizer then spends a few tenths more checking for leaks at exit.
-EXIT_LIMIT = 2.0 if sanitizer_options(args.intro) or "ASAN_OPTIONS" in os.environ else 1.5
+# The intro waits up to a second for the music, then releases what it made.
+EXIT_LIMIT = exit_limit(args.intro, 1.5)
 build = os.path.dirname(args.probe)
 FATAL_MESH = 255  # WinMain's -1 after "Failed to load mesh."
 

@@ -39,20 +39,36 @@ def parse_args():
     return args
 
 
-def sanitizer_options(executable):
-    """The sanitizer options for a run of executable: those above when it was
-    built with the address sanitizer (its build directory's CMakeCache.txt says
-    so), nothing otherwise. Options already in the environment are kept."""
+def sanitizer(executable):
+    """The sanitizer executable was built with ("address", "thread"), or ""
+    for a plain build: its build directory's CMakeCache.txt says so."""
     directory = os.path.dirname(os.path.abspath(executable))
     while directory != os.path.dirname(directory):
         cache = os.path.join(directory, "CMakeCache.txt")
         if os.path.exists(cache):
             with open(cache) as f:
-                if "TRELK_SANITIZE:STRING=address\n" not in f.read():
-                    return {}
-            return {name: value for name, value in ADDRESS_SANITIZER_OPTIONS.items() if name not in os.environ}
+                found = re.search(r"^TRELK_SANITIZE:STRING=(.*)$", f.read(), re.MULTILINE)
+            return found.group(1) if found else ""
         directory = os.path.dirname(directory)
-    return {}
+    return ""
+
+
+def sanitizer_options(executable):
+    """The sanitizer options for a run of executable: those above when it was
+    built with the address sanitizer, nothing otherwise. Options already in
+    the environment are kept."""
+    if sanitizer(executable) != "address":
+        return {}
+    return {name: value for name, value in ADDRESS_SANITIZER_OPTIONS.items() if name not in os.environ}
+
+
+def exit_limit(executable, seconds):
+    """How long a run of executable may take to end after Escape or a close
+    request: `seconds` for a plain build. A sanitizer build is there to check
+    memory and threads, not speed: its checks (the leak check at exit among
+    them) make every step several times slower, and more so on a busy
+    machine, so there the limit only tells a hang from a slow exit."""
+    return seconds * 3 if sanitizer(executable) else seconds
 
 
 def fail(message):

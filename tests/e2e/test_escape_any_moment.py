@@ -10,7 +10,7 @@ import random
 import sys
 import time
 
-from e2e_harness import TITLE, Intro, XServer, check, fail, parse_args, wait_for
+from e2e_harness import TITLE, Intro, XServer, check, exit_limit, fail, parse_args, wait_for
 
 DISPLAY_LINES = ["Drivers enumerated", "DirectDrawCreated", "DDraw interface found", "Cooperative level set",
                  "Displaymode Set", "Primary Surface Created", "Backbuffer attached", "D3D interface found",
@@ -53,7 +53,7 @@ def one_run(server, args, run, delay):
     problems = []
     if code != 0:
         problems.append("exit code %d" % code)
-    if elapsed > 1.2:
+    if elapsed > exit_limit(args.intro, 1.2):
         problems.append("ended %.2f s after the key" % elapsed)
     if lines[:len(DISPLAY_LINES)] != DISPLAY_LINES or not lines or lines[-1] != "de-referencing DirectX":
         problems.append("incomplete log: %s" % lines)

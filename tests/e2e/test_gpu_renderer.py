@@ -7,7 +7,7 @@ import os
 import threading
 import time
 
-from e2e_harness import CLASS_NAME, RING_CLEAR_X, Intro, XServer, check, parse_args, picture_layout
+from e2e_harness import CLASS_NAME, RING_CLEAR_X, Intro, XServer, check, exit_limit, parse_args, picture_layout
 
 SCREEN = (1280, 1024)  # scale 2: both presenters use nearest at whole scales
 args = parse_args()
@@ -41,7 +41,8 @@ with XServer(*SCREEN) as server:
 
 check("presenting with the GPU" in stderr, "the GPU presents (%s)" % stderr.strip().replace("\n", "; "))
 check(len(windows) == 1, "one window from creation to exit (%s)" % sorted(windows))
-check(code == 0 and elapsed < 1.5, "Escape ends it with exit 0 (%d after %.2f s)" % (code, elapsed))
+check(code == 0 and elapsed < exit_limit(args.intro, 1.5),
+      "Escape ends it with exit 0 (%d after %.2f s)" % (code, elapsed))
 # The still parts of the frame: white above, the picture below the text panel.
 differ = sum(1 for x, y, rgb in gpu.region(420, 340, 520, 480)
              if max(abs(a - b) for a, b in zip(rgb, software.pixel(x, y))) > 12)

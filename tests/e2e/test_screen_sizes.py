@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from e2e_harness import Image, Intro, XServer, check, parse_args, picture_layout, side_borders
+from e2e_harness import Image, Intro, XServer, check, exit_limit, parse_args, picture_layout, side_borders
 
 args = parse_args()
 picture = Image.from_file(os.path.join(args.assets, "picture.gif"))
@@ -42,7 +42,7 @@ def check_screen(width, height):
         cursor = subprocess.run([args.probe, "cursor"], env=server.env(), capture_output=True, text=True).stdout
         check(cursor.strip() == "hidden", "%dx%d: the cursor is hidden" % (width, height))
         code, elapsed = intro.stop_with_escape()
-        check(code == 0 and elapsed < 1.5, "%dx%d: Escape ends it with exit 0 (%d after %.2f s)"
+        check(code == 0 and elapsed < exit_limit(args.intro, 1.5), "%dx%d: Escape ends it with exit 0 (%d after %.2f s)"
               % (width, height, code, elapsed))
 
 

@@ -7,7 +7,7 @@ import os
 import subprocess
 import time
 
-from e2e_harness import (CLASS_NAME, TITLE, Image, Intro, XServer, check, net_wm_state, parse_args,
+from e2e_harness import (CLASS_NAME, TITLE, Image, Intro, XServer, check, exit_limit, net_wm_state, parse_args,
                          picture_layout, start_window_manager, wait_for, whiteish)
 
 SCREEN = (1280, 1024)
@@ -76,7 +76,8 @@ with XServer(*SCREEN) as server, open(os.path.join(args.work, "openbox.txt"), "w
             check(intro.process.poll() is None, "the intro runs on (Alt+Enter is not a key for it)")
 
             code, elapsed = intro.stop_with_escape()
-            check(code == 0 and elapsed < 1.5, "Escape ends it with exit 0 (%d after %.2f s)" % (code, elapsed))
+            check(code == 0 and elapsed < exit_limit(args.intro, 1.5),
+                  "Escape ends it with exit 0 (%d after %.2f s)" % (code, elapsed))
             check(intro.log_lines()[-1:] == ["de-referencing DirectX"], "the log ends with the release of DirectX")
     finally:
         manager.terminate()
