@@ -6,21 +6,19 @@
 #include <memory>
 #include <vector>
 
+#include "platform/core/com_object.h"
 #include "platform/d3d/d3d.h"
 #include "platform/d3d/transform.h"
 
 class DirectDrawObject;
 class SoftwareDevice;
 
-class Direct3DObject final : public IDirect3D3 {
+class Direct3DObject final : public ComObject<IDirect3D3, IID_IDirect3D3> {
   public:
     explicit Direct3DObject(DirectDrawObject* directDraw);  // keeps a reference to it
     Direct3DObject(const Direct3DObject&) = delete;
     Direct3DObject& operator=(const Direct3DObject&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback,
                                LPVOID context) override;
     HRESULT CreateDevice(REFCLSID device, IDirectDrawSurface4* target, IDirect3DDevice3** result,
@@ -31,19 +29,15 @@ class Direct3DObject final : public IDirect3D3 {
 
   private:
     ~Direct3DObject() override;
-    ULONG refs_ = 1;
     DirectDrawObject* directDraw_;
 };
 
-class SoftwareLight final : public IDirect3DLight {
+class SoftwareLight final : public ComObject<IDirect3DLight, IID_IDirect3DLight> {
   public:
     SoftwareLight() = default;
     SoftwareLight(const SoftwareLight&) = delete;
     SoftwareLight& operator=(const SoftwareLight&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT SetLight(D3DLIGHT2* light) override;
 
     const D3DLIGHT2& Desc() const { return desc_; }
@@ -51,7 +45,6 @@ class SoftwareLight final : public IDirect3DLight {
 
   private:
     ~SoftwareLight() override = default;
-    ULONG refs_ = 1;
     D3DLIGHT2 desc_{};  // dwFlags 0: inactive until set
 };
 
@@ -61,33 +54,26 @@ struct MaterialState {
     D3DMATERIAL desc{};
 };
 
-class SoftwareMaterial final : public IDirect3DMaterial3 {
+class SoftwareMaterial final : public ComObject<IDirect3DMaterial3, IID_IDirect3DMaterial3> {
   public:
     SoftwareMaterial();
     SoftwareMaterial(const SoftwareMaterial&) = delete;
     SoftwareMaterial& operator=(const SoftwareMaterial&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT SetMaterial(D3DMATERIAL* material) override;
     HRESULT GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* handle) override;
 
   private:
     ~SoftwareMaterial() override = default;
-    ULONG refs_ = 1;
     std::shared_ptr<MaterialState> state_;
 };
 
-class SoftwareViewport final : public IDirect3DViewport3 {
+class SoftwareViewport final : public ComObject<IDirect3DViewport3, IID_IDirect3DViewport3> {
   public:
     SoftwareViewport() = default;
     SoftwareViewport(const SoftwareViewport&) = delete;
     SoftwareViewport& operator=(const SoftwareViewport&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT SetViewport2(D3DVIEWPORT2* viewport) override;
     HRESULT Clear2(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                    DWORD stencil) override;
@@ -102,7 +88,6 @@ class SoftwareViewport final : public IDirect3DViewport3 {
 
   private:
     ~SoftwareViewport() override;
-    ULONG refs_ = 1;
     bool hasParameters_ = false;
     D3DVIEWPORT2 desc_{};
     ViewportMapping mapping_;

@@ -7,12 +7,8 @@
 #include "platform/ddraw/memory_surface.h"
 #include "platform/win32/unsupported.h"
 
-namespace {
-
-constexpr IID IID_IDirect3DDevice3 = {
+const IID IID_IDirect3DDevice3 = {
     0xB0AB3B60, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
-
-}  // namespace
 
 SoftwareDevice::SoftwareDevice(MemorySurface* target)
     : target_(target),
@@ -29,29 +25,6 @@ SoftwareDevice::~SoftwareDevice() {
         viewport->Release();
     }
     target_->Release();
-}
-
-HRESULT SoftwareDevice::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirect3DDevice3) {
-        AddRef();
-        *object = static_cast<IDirect3DDevice3*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG SoftwareDevice::AddRef() { return ++refs_; }
-
-ULONG SoftwareDevice::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT SoftwareDevice::SetRenderTarget(IDirectDrawSurface4* target, DWORD flags) {

@@ -15,17 +15,13 @@
 
 class MemorySurface;
 
-class SoftwareDevice final : public IDirect3DDevice3 {
+class SoftwareDevice final : public ComObject<IDirect3DDevice3, IID_IDirect3DDevice3> {
   public:
     // Draws into `target` (one reference kept); depth testing starts on when
     // the target has a z-buffer attached.
     explicit SoftwareDevice(MemorySurface* target);
     SoftwareDevice(const SoftwareDevice&) = delete;
     SoftwareDevice& operator=(const SoftwareDevice&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT SetRenderTarget(IDirectDrawSurface4* target, DWORD flags) override;
     HRESULT AddViewport(IDirect3DViewport3* viewport) override;
@@ -51,7 +47,6 @@ class SoftwareDevice final : public IDirect3DDevice3 {
     void DrawTriangle3(const D3DVERTEX* corners, bool lit);
     ClipVertex LitCorner(const D3DVERTEX& v, const Vec4& clip, bool lit) const;
 
-    ULONG refs_ = 1;
     MemorySurface* target_;
     std::vector<SoftwareViewport*> viewports_;  // one reference each
     SoftwareViewport* current_ = nullptr;

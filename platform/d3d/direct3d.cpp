@@ -19,29 +19,6 @@ Direct3DObject::Direct3DObject(DirectDrawObject* directDraw) : directDraw_(direc
 
 Direct3DObject::~Direct3DObject() { directDraw_->Release(); }
 
-HRESULT Direct3DObject::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirect3D3) {
-        AddRef();
-        *object = static_cast<IDirect3D3*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Direct3DObject::AddRef() { return ++refs_; }
-
-ULONG Direct3DObject::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT Direct3DObject::EnumZBufferFormats(REFCLSID device, LPD3DENUMPIXELFORMATSCALLBACK callback,
                                            LPVOID context) {
     if (callback == nullptr) {

@@ -2,37 +2,9 @@
 #include "platform/d3d/device.h"
 #include "platform/win32/unsupported.h"
 
-namespace {
-
-constexpr IID IID_IDirect3DLight = {
-    0x4417C142, 0x33AD, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
-constexpr IID IID_IDirect3DMaterial3 = {
+const IID IID_IDirect3DLight = {0x4417C142, 0x33AD, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
+const IID IID_IDirect3DMaterial3 = {
     0xCA9C46F4, 0xD3C5, 0x11D1, {0xB7, 0x5A, 0x00, 0x60, 0x08, 0x52, 0xB3, 0x12}};
-
-}  // namespace
-
-HRESULT SoftwareLight::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirect3DLight) {
-        AddRef();
-        *object = static_cast<IDirect3DLight*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG SoftwareLight::AddRef() { return ++refs_; }
-
-ULONG SoftwareLight::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
 
 HRESULT SoftwareLight::SetLight(D3DLIGHT2* light) {
     if (light == nullptr || light->dwSize != sizeof(D3DLIGHT2)) {
@@ -50,29 +22,6 @@ HRESULT SoftwareLight::SetLight(D3DLIGHT2* light) {
 
 SoftwareMaterial::SoftwareMaterial() : state_(std::make_shared<MaterialState>()) {
     state_->desc.dwSize = sizeof(D3DMATERIAL);
-}
-
-HRESULT SoftwareMaterial::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirect3DMaterial3) {
-        AddRef();
-        *object = static_cast<IDirect3DMaterial3*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG SoftwareMaterial::AddRef() { return ++refs_; }
-
-ULONG SoftwareMaterial::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT SoftwareMaterial::SetMaterial(D3DMATERIAL* material) {

@@ -7,10 +7,11 @@
 #include "platform/ddraw/memory_surface.h"
 #include "platform/win32/unsupported.h"
 
+const IID IID_IDirect3DViewport3 = {
+    0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
+
 namespace {
 
-constexpr IID IID_IDirect3DViewport3 = {
-    0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};
 constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
 
 void Fill(uint16_t* pixels, int pitch, const RECT& area, uint16_t value) {
@@ -33,29 +34,6 @@ SoftwareViewport::~SoftwareViewport() {
         light->inViewport = false;
         light->Release();
     }
-}
-
-HRESULT SoftwareViewport::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirect3DViewport3) {
-        AddRef();
-        *object = static_cast<IDirect3DViewport3*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG SoftwareViewport::AddRef() { return ++refs_; }
-
-ULONG SoftwareViewport::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT SoftwareViewport::SetViewport2(D3DVIEWPORT2* viewport) {

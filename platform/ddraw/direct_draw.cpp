@@ -35,31 +35,12 @@ DDPIXELFORMAT ScreenPixelFormat(bool rgb555) {
 DirectDrawObject::DirectDrawObject(bool rgb555)
     : screenFormat_(ScreenPixelFormat(rgb555)), present_(std::make_shared<PresentTarget>()) {}
 
-HRESULT DirectDrawObject::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (riid == IID_IDirectDraw4) {
-        AddRef();
-        *object = static_cast<IDirectDraw4*>(this);
-        return S_OK;
-    }
+HRESULT DirectDrawObject::QueryOther(REFIID riid, void** object) {
     if (riid == IID_IDirect3D3) {
         *object = CreateDirect3DFor(this);
         return S_OK;
     }
     return E_NOINTERFACE;
-}
-
-ULONG DirectDrawObject::AddRef() { return ++refs_; }
-
-ULONG DirectDrawObject::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
 }
 
 HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {

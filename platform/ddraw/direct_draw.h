@@ -4,22 +4,18 @@
 
 #include <memory>
 
+#include "platform/core/com_object.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/presenter.h"
 
 class IDirect3D3;
 
-class DirectDrawObject final : public IDirectDraw4 {
+class DirectDrawObject final : public ComObject<IDirectDraw4, IID_IDirectDraw4> {
   public:
     // rgb555 picks the screen layout of every surface this object makes.
     explicit DirectDrawObject(bool rgb555);
     DirectDrawObject(const DirectDrawObject&) = delete;
     DirectDrawObject& operator=(const DirectDrawObject&) = delete;
-
-    // IDirectDraw4 and IDirect3D3 (a new Direct3D object holding this one).
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT SetCooperativeLevel(HWND window, DWORD flags) override;
     HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,
@@ -30,11 +26,12 @@ class DirectDrawObject final : public IDirectDraw4 {
 
   private:
     ~DirectDrawObject() override = default;
+    // IDirect3D3: a new Direct3D object holding this one.
+    HRESULT QueryOther(REFIID riid, void** object) override;
     HRESULT CreatePrimary(const DDSURFACEDESC2& desc, IDirectDrawSurface4** surface);
     HRESULT CreateOffScreen(const DDSURFACEDESC2& desc, IDirectDrawSurface4** surface);
     HRESULT CreateDepth(const DDSURFACEDESC2& desc, IDirectDrawSurface4** surface);
 
-    ULONG refs_ = 1;
     DDPIXELFORMAT screenFormat_{};
     std::shared_ptr<PresentTarget> present_;
 };

@@ -18,36 +18,14 @@ std::atomic<bool> screen555{false};
 
 // IDirectDraw only leads to IDirectDraw4; it keeps one reference to the real
 // object, which outlives it when the program moves on to IDirectDraw4.
-class DirectDrawV1 final : public IDirectDraw {
+class DirectDrawV1 final : public ComObject<IDirectDraw, IID_IDirectDraw> {
   public:
     explicit DirectDrawV1(DirectDrawObject* object) : object_(object) {}
-    DirectDrawV1(const DirectDrawV1&) = delete;
-    DirectDrawV1& operator=(const DirectDrawV1&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (riid == IID_IDirectDraw) {
-            AddRef();
-            *object = static_cast<IDirectDraw*>(this);
-            return S_OK;
-        }
-        return object_->QueryInterface(riid, object);
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
 
   private:
     ~DirectDrawV1() override { object_->Release(); }
+    HRESULT QueryOther(REFIID riid, void** object) override { return object_->QueryInterface(riid, object); }
 
-    ULONG refs_ = 1;
     DirectDrawObject* object_;
 };
 

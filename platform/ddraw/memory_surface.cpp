@@ -46,29 +46,6 @@ void MemorySurface::MakeFlippingChain(std::shared_ptr<PresentTarget> target) {
     caps_ |= DDSCAPS_FRONTBUFFER;
 }
 
-HRESULT MemorySurface::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IDirectDrawSurface4) {
-        AddRef();
-        *object = static_cast<IDirectDrawSurface4*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG MemorySurface::AddRef() { return ++refs_; }
-
-ULONG MemorySurface::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT MemorySurface::AddAttachedSurface(IDirectDrawSurface4* surface) {
     MemorySurface* depth = AsMemorySurface(surface);
     if (depth == nullptr || depth == this) {

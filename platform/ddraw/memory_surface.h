@@ -7,13 +7,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/core/com_object.h"
 #include "platform/ddraw/ddraw.h"
 
 struct PresentTarget;
 
 enum class SurfaceKind { Primary, BackBuffer, OffScreen, Depth };
 
-class MemorySurface final : public IDirectDrawSurface4 {
+class MemorySurface final : public ComObject<IDirectDrawSurface4, IID_IDirectDrawSurface4> {
   public:
     // A surface of width x height pixels in `format`; `caps` is reported back
     // by GetSurfaceDesc. Starts with one reference.
@@ -24,10 +25,6 @@ class MemorySurface final : public IDirectDrawSurface4 {
     // Makes this primary the front of a flipping chain with one back buffer,
     // presented through `target` (shared with the DirectDraw object).
     void MakeFlippingChain(std::shared_ptr<PresentTarget> target);
-
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT AddAttachedSurface(IDirectDrawSurface4* surface) override;
     HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, RECT* srcRect, DWORD trans) override;
@@ -65,7 +62,6 @@ class MemorySurface final : public IDirectDrawSurface4 {
     DWORD caps_;
     DDPIXELFORMAT format_;
     std::vector<uint16_t> pixels_;
-    ULONG refs_ = 1;
     bool locked_ = false;
     bool hasSourceKey_ = false;
     uint16_t sourceKey_ = 0;

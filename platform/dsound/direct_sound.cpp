@@ -25,37 +25,9 @@ constexpr DWORD OUTPUT_RATE = 44100;
 std::atomic<DirectSoundFactory> directSoundFactory{nullptr};
 thread_local int comInitCount = 0;
 
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
-class DirectSoundDevice final : public IDirectSound {
+class DirectSoundDevice final : public ComObject<IDirectSound, IID_IDirectSound> {
   public:
     DirectSoundDevice() = default;
-    DirectSoundDevice(const DirectSoundDevice&) = delete;
-    DirectSoundDevice& operator=(const DirectSoundDevice&) = delete;
-
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (SameGuid(riid, IID_IDirectSound)) {
-            AddRef();
-            *object = static_cast<IDirectSound*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-
-    ULONG Release() override {
-        ULONG left = references_.fetch_sub(1) - 1;
-        if (left == 0) {
-            output_.reset();  // no more pulls; buffers keep the mixer alive
-            delete this;
-        }
-        return left;
-    }
 
     HRESULT Initialize(const GUID* device) override {
         if (shared_ != nullptr) {
@@ -143,9 +115,8 @@ class DirectSoundDevice final : public IDirectSound {
     }
 
   private:
-    ~DirectSoundDevice() override = default;
+    ~DirectSoundDevice() override { output_.reset(); }  // no more pulls; buffers keep the mixer alive
 
-    std::atomic<ULONG> references_{1};
     std::shared_ptr<SoundDeviceShared> shared_;
     std::unique_ptr<AudioOutput> output_;
 };
@@ -201,13 +172,13 @@ HRESULT CoCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFII
     if (comInitCount == 0) {
         return CO_E_NOTINITIALIZED;
     }
-    if (!SameGuid(classId, CLSID_DirectSound) || (context & CLSCTX_INPROC_SERVER) == 0) {
+    if (!(classId == CLSID_DirectSound) || (context & CLSCTX_INPROC_SERVER) == 0) {
         return REGDB_E_CLASSNOTREG;
     }
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    if (!SameGuid(interfaceId, IID_IDirectSound)) {
+    if (!(interfaceId == IID_IDirectSound)) {
         return E_NOINTERFACE;
     }
     LPDIRECTSOUND created = nullptr;

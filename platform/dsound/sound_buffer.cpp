@@ -23,8 +23,6 @@ bool IsSupportedFormat(const WAVEFORMATEX& format) {
            format.nSamplesPerSec >= DSBFREQUENCY_MIN && format.nSamplesPerSec <= DSBFREQUENCY_MAX;
 }
 
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
 // 8-bit and compressed sound is refused as an unsupported format.
 void ReportFormat(const WAVEFORMATEX& format) {
     if (format.wFormatTag != WAVE_FORMAT_PCM || format.wBitsPerSample != 16) {
@@ -120,31 +118,9 @@ HRESULT SoundBuffer::Duplicate(SoundBuffer** duplicate) {
     return DS_OK;
 }
 
-HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (SameGuid(riid, IID_IDirectSoundBuffer)) {
-        AddRef();
-        *object = static_cast<IDirectSoundBuffer*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG SoundBuffer::AddRef() { return references_.fetch_add(1) + 1; }
-
-ULONG SoundBuffer::Release() {
-    ULONG left = references_.fetch_sub(1) - 1;
-    if (left == 0) {
-        {
-            std::lock_guard lock(Mutex());
-            device_->mixer.StopVoice(&voice_);
-        }
-        delete this;
-    }
-    return left;
+SoundBuffer::~SoundBuffer() {
+    std::lock_guard lock(Mutex());
+    device_->mixer.StopVoice(&voice_);
 }
 
 HRESULT SoundBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {

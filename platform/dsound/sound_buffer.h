@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/core/com_object.h"
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/sound_mixer.h"
 
@@ -18,7 +19,7 @@ struct SoundDeviceShared {
     std::atomic<DWORD> cooperativeLevel{0};
 };
 
-class SoundBuffer final : public IDirectSoundBuffer {
+class SoundBuffer final : public ComObject<IDirectSoundBuffer, IID_IDirectSoundBuffer> {
   public:
     // Validates the description of a secondary buffer and makes it, silent,
     // stopped at 0. Caller owns the one reference.
@@ -30,10 +31,6 @@ class SoundBuffer final : public IDirectSoundBuffer {
     // volume, pan, frequency and flags.
     HRESULT Duplicate(SoundBuffer** duplicate);
     bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
-
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
     HRESULT GetStatus(DWORD* status) override;
@@ -51,7 +48,7 @@ class SoundBuffer final : public IDirectSoundBuffer {
 
   private:
     SoundBuffer(std::shared_ptr<SoundDeviceShared> device, DWORD flags, const WAVEFORMATEX& format);
-    ~SoundBuffer() override = default;
+    ~SoundBuffer() override;  // leaves the mixer first
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
 
@@ -64,7 +61,6 @@ class SoundBuffer final : public IDirectSoundBuffer {
     const DWORD flags_;
     WAVEFORMATEX format_;
     std::shared_ptr<int16_t[]> memory_;  // shared with duplicates
-    std::atomic<ULONG> references_{1};
 
     // Guarded by the mixer's mutex.
     MixVoice voice_;

@@ -121,6 +121,10 @@ constexpr HRESULT D3DERR_ZBUFFER_NOTPRESENT = MAKE_DDHRESULT(768);
 extern const IID IID_IDirect3D3;
 extern const IID IID_IDirect3DHALDevice;
 extern const IID IID_IDirect3DRGBDevice;
+extern const IID IID_IDirect3DDevice3;
+extern const IID IID_IDirect3DViewport3;
+extern const IID IID_IDirect3DMaterial3;
+extern const IID IID_IDirect3DLight;
 
 class IDirect3DDevice3;
 
