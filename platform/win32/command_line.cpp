@@ -55,8 +55,8 @@ constexpr const char USAGE[] =
     "Keys: Escape ends the intro; Alt+Enter switches between full screen and a\n"
     "window.\n"
     "Exit status: 0 when it ends normally, 1 when it cannot run (no display, no\n"
-    "such monitor, a capture that cannot be written), 64 on bad usage; a capture\n"
-    "stopped early by a signal exits with 128 + the signal (130 for Ctrl+C).\n";
+    "such monitor, a capture that cannot be written), 64 on bad usage; 129, 130\n"
+    "or 143 when SIGHUP, SIGINT (Ctrl+C) or SIGTERM stopped a capture early.\n";
 
 struct Parser {
     int argc;
