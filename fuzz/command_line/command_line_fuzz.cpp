@@ -1,5 +1,7 @@
 // The command line: any words, split at NUL bytes, must parse to settings
 // within their ranges or to a usage error, never crash or read past a word.
+// What a capture's form cannot hold (an .mp4 of odd size, a folder's WAV past
+// 4 GB) is never accepted, nor an option taken as another's value.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             c.seconds < 1 || c.seconds > 86400 || c.width < 64 || c.width > 7680 || c.height < 48 ||
             c.height > 5760) {
             __builtin_trap();
+        }
+        const bool mp4 = c.output.ends_with(".mp4");
+        const bool folder = !mp4 && !c.output.ends_with(".mkv");
+        if ((mp4 && (c.width % 2 != 0 || c.height % 2 != 0)) ||
+            (!c.output.empty() && folder && c.seconds > CAPTURE_WAV_MOST_SECONDS)) {
+            __builtin_trap();
+        }
+        for (size_t i = 1; i + 1 < words.size() && words[i] != "--"; ++i) {
+            for (const char* takesValue : {"--capture", "--fps", "--seconds", "--size", "--display",
+                                           "--volume", "--renderer", "--scale", "--filter"}) {
+                if (words[i] == takesValue && words[i + 1].starts_with("--")) {
+                    __builtin_trap();
+                }
+            }
         }
     } else if (parsed.exitCode != EXIT_CODE_OK && parsed.exitCode != EXIT_CODE_BAD_USAGE) {
         __builtin_trap();

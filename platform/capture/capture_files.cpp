@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <csetjmp>
 #include <cstring>
 #include <vector>
 
@@ -33,19 +35,40 @@ std::array<uint8_t, 44> WavHeader(int sampleRate, uint64_t frames) {
     return header;
 }
 
+// libpng's file calls, keeping the system's reason for a failure instead of
+// printing libpng's own words.
+struct PngFile {
+    std::FILE* file;
+    int error = 0;
+};
+
+[[noreturn]] void PngFailed(png_structp png, png_const_charp /*message*/) { png_longjmp(png, 1); }
+
+void PngQuiet(png_structp /*png*/, png_const_charp /*message*/) {}
+
+void PngWrite(png_structp png, png_bytep data, size_t length) {
+    auto* out = static_cast<PngFile*>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, length, out->file) != length) {
+        out->error = errno != 0 ? errno : EIO;
+        png_error(png, "write");
+    }
+}
+
+void PngFlush(png_structp /*png*/) {}
+
 }  // namespace
 
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
+int WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
+    PngFile out{std::fopen(path.c_str(), "wbx")};
+    if (out.file == nullptr) {
+        return errno;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngQuiet);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     bool written = false;
     std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
     if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
+        png_set_write_fn(png, &out, PngWrite, PngFlush);
         png_set_compression_level(png, 1);
         png_set_filter(png, 0, PNG_FILTER_SUB);
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
@@ -65,7 +88,11 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
         written = true;
     }
     png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && written;
+    int error = written ? 0 : (out.error != 0 ? out.error : ENOMEM);
+    if (std::fclose(out.file) != 0 && error == 0) {
+        error = errno;  // what was still buffered
+    }
+    return error;
 }
 
 WavWriter::~WavWriter() {
@@ -74,14 +101,19 @@ WavWriter::~WavWriter() {
     }
 }
 
+bool WavWriter::Failed() {
+    error_ = errno != 0 ? errno : EIO;
+    return false;
+}
+
 bool WavWriter::Open(const std::string& path, int sampleRate) {
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = std::fopen(path.c_str(), "wbx");
     if (file_ == nullptr) {
-        return false;
+        return Failed();
     }
     sampleRate_ = sampleRate;
     const std::array<uint8_t, 44> header = WavHeader(sampleRate, 0);
-    return std::fwrite(header.data(), 1, header.size(), file_) == header.size();
+    return std::fwrite(header.data(), 1, header.size(), file_) == header.size() || Failed();
 }
 
 bool WavWriter::Append(const int16_t* stereo, size_t frames) {
@@ -94,7 +126,7 @@ bool WavWriter::Append(const int16_t* stereo, size_t frames) {
         PutLittleEndian(bytes.data() + 2 * i, static_cast<uint16_t>(stereo[i]), 2);
     }
     frames_ += frames;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() || Failed();
 }
 
 bool WavWriter::Close() {
@@ -102,9 +134,11 @@ bool WavWriter::Close() {
         return false;
     }
     const std::array<uint8_t, 44> header = WavHeader(sampleRate_, frames_);
-    bool ok = std::fseek(file_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header.data(), 1, header.size(), file_) == header.size();
-    ok = std::fclose(file_) == 0 && ok;
+    bool ok = (std::fseek(file_, 0, SEEK_SET) == 0 &&
+               std::fwrite(header.data(), 1, header.size(), file_) == header.size()) ||
+              Failed();
+    // What was still buffered is written here.
+    ok = (std::fclose(file_) == 0 || (ok && Failed())) && ok;
     file_ = nullptr;
     return ok;
 }

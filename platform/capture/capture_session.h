@@ -1,20 +1,53 @@
 // A capture: the program runs on the virtual clock with windows that need no
-// display, and a capture thread taking part in that clock turns what the
-// screen would show at each video frame's moment, and what the sound device
-// would have played, into frames and sound for the sink. Platform-internal.
+// display, Flip hands its frames to the session's presenter, and a capture
+// thread taking part in that clock turns what the screen would show at each
+// video frame's moment, and what the sound device would have played, into
+// frames and sound for the sink. All of a capture's state lives in its
+// session; one session runs at a time. Platform-internal.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
+#include "platform/capture/capture_output.h"
 #include "platform/win32/stand_in_settings.h"
 
 using ProgramFunction = int (*)(void* context);
 
-// Runs program(context) under capture and returns its exit code, or 1 when
-// the capture could not be written (said on standard error). Main thread.
-int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* context);
+class CaptureSession {
+  public:
+    explicit CaptureSession(const CaptureSettings& settings);
+    ~CaptureSession();
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
 
-// True while a capture runs: Flip hands its frames here instead of a window.
-bool CaptureActive();
-// The front buffer at Flip (main thread): what the screen shows from now on.
-void CaptureFramePresented(const uint16_t* pixels, int width, int height, bool rgb555);
+    // Runs program(context) under capture (main thread, once). SIGINT,
+    // SIGTERM and SIGHUP stop the capture early and it is finished with what
+    // it holds; SIGPIPE is ignored meanwhile. Returns the exit code: 0 when
+    // complete; 128 + the signal when a signal stopped it (said, with how
+    // much the output holds); 1 when the output could not be written or the
+    // program failed or ended on its own (said; nothing under the name).
+    int Run(ProgramFunction program, void* context);
+
+    // Stops the capture early as `signal` does (0: no signal); any thread and
+    // signal handlers. Once the capture is stopping or its file is being
+    // finished, a signal is only answered with a line saying so.
+    void RequestStop(int signal);
+
+    // After Run: the video frames captured and whether all of them were.
+    int64_t FramesCaptured() const { return framesCaptured_.load(); }
+
+  private:
+    class Thread;
+    class Screen;
+
+    CaptureSettings settings_;
+    CaptureConsole console_;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<int> stopSignal_{0};
+    std::atomic<bool> finishing_{false};
+    std::atomic<int64_t> framesCaptured_{0};
+};
+
+// The process entry's capture: a session of its own, run once.
+int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* context);

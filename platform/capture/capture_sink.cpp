@@ -1,8 +1,5 @@
 #include "platform/capture/capture_sink.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,122 +11,91 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The name as the user gave it, for messages.
-std::string givenName;
-
 // ---- A folder of PNG frames and audio.wav ---------------------------------
 class FolderSink final : public CaptureSink {
   public:
-    FolderSink(fs::path output, int width, int height)
-        : output_(std::move(output)),
-          partial_(TemporaryBeside(output_, "partial", "")),
-          width_(width),
-          height_(height) {}
-    ~FolderSink() override {
-        std::error_code ignored;
-        if (!finished_) {
-            fs::remove_all(partial_, ignored);
-        }
-    }
-    FolderSink(const FolderSink&) = delete;
-    FolderSink& operator=(const FolderSink&) = delete;
+    FolderSink(const CaptureSettings& settings, CaptureConsole& console)
+        : output_(settings.output, true, settings.overwrite, console),
+          console_(console),
+          width_(settings.width),
+          height_(settings.height) {}
 
     bool Open() {
-        std::error_code error;
-        if (fs::exists(output_, error) &&
-            !(fs::is_directory(output_, error) && fs::is_empty(output_, error))) {
-            SayCannotWrite("it exists and is not an empty folder");
+        if (!output_.Prepare("")) {
             return false;
         }
-        if (!fs::create_directory(partial_, error)) {
-            SayCannotWrite(error ? error.message() : "the folder could not be made");
-            return false;
-        }
-        if (!sound_.Open((partial_ / "audio.wav").string(), CAPTURE_SAMPLE_RATE)) {
-            SayCannotWrite(std::strerror(errno));
-            return false;
-        }
-        return true;
+        return sound_.Open(output_.Temporary() + "/audio.wav", CAPTURE_SAMPLE_RATE) || SoundFailed();
     }
 
     bool WriteFrame(const uint32_t* pixels, bool repeated) override {
         char name[32];
         std::snprintf(name, sizeof name, "frame_%06d.png", frames_);
-        const fs::path path = partial_ / name;
+        const std::string path = output_.Temporary() + "/" + name;
         // Most frames of a 50-a-second capture repeat the one before: copying
         // its file costs far less than compressing the picture again.
-        std::error_code error;
-        const bool written = repeated && frames_ > 0 ? fs::copy_file(previous_, path, error)
-                                                     : WritePng(path.string(), pixels, width_, height_);
+        int error = 0;
+        if (repeated && frames_ > 0) {
+            std::error_code copied;
+            fs::copy_file(previous_, path, copied);
+            error = copied.value();
+        } else {
+            error = WritePng(path, pixels, width_, height_);
+        }
         previous_ = path;
         ++frames_;
-        return written;
-    }
-
-    bool WriteSound(const int16_t* stereo, size_t frames) override { return sound_.Append(stereo, frames); }
-
-    bool Finish() override {
-        std::error_code error;
-        if (!sound_.Close()) {
-            SayCannotWrite("the sound track could not be written");
+        if (error != 0) {
+            console_.CannotWrite(std::string(name) + ": " + std::strerror(error));
             return false;
         }
-        fs::remove(output_, error);  // an empty folder of that name gives way
-        fs::rename(partial_, output_, error);
-        if (error) {
-            SayCannotWrite(error.message());
-            return false;
-        }
-        finished_ = true;
         return true;
     }
 
+    bool WriteSound(const int16_t* stereo, size_t frames) override {
+        return sound_.Append(stereo, frames) || SoundFailed();
+    }
+
+    bool Finish() override { return (sound_.Close() || SoundFailed()) && output_.Place(); }
+
   private:
-    fs::path output_;
-    fs::path partial_;
+    bool SoundFailed() {
+        console_.CannotWrite(std::string("audio.wav: ") + std::strerror(sound_.Error()));
+        return false;
+    }
+
+    CaptureOutput output_;
+    CaptureConsole& console_;
     int width_;
     int height_;
     int frames_ = 0;
-    fs::path previous_;
-    WavWriter sound_;
-    bool finished_ = false;
+    std::string previous_;
+    WavWriter sound_;  // closed before output_ goes
 };
 
-std::unique_ptr<CaptureSink> Queued(std::unique_ptr<CaptureSink> sink, int width, int height) {
+std::unique_ptr<CaptureSink> Queued(std::unique_ptr<CaptureSink> sink, const CaptureSettings& settings) {
     if (sink == nullptr) {
         return nullptr;
     }
-    return std::make_unique<QueuedSink>(std::move(sink),
-                                        static_cast<size_t>(width) * static_cast<size_t>(height));
-}
-
-bool IsFolder(const std::string& output) {
-    const fs::path path(output);
-    return output.back() == '/' || path.extension().empty() || fs::is_directory(path);
+    return std::make_unique<QueuedSink>(
+        std::move(sink), static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height));
 }
 
 }  // namespace
 
-fs::path TemporaryBeside(const fs::path& output, const char* what, const std::string& extension) {
-    std::string name = ".";
-    name.append(output.filename().string()).append(".").append(what).append("-");
-    name.append(std::to_string(getpid())).append(extension);
-    return output.parent_path() / name;
+bool IsFolderCapture(const std::string& output) {
+    const std::string leaf = output.substr(output.find_last_of('/') + 1);
+    const size_t dot = leaf.find_last_of('.');
+    return leaf.empty() || dot == std::string::npos || dot == 0;
 }
 
-void SayCannotWrite(const std::string& why) {
-    std::fprintf(stderr, "trelk: cannot write the capture '%s': %s\n", givenName.c_str(), why.c_str());
-}
-
-std::unique_ptr<CaptureSink> OpenCaptureSink(const std::string& output, int width, int height, int fps) {
-    givenName = output;
-    if (IsFolder(output)) {
-        std::string folder = output;
-        while (folder.size() > 1 && folder.back() == '/') {
-            folder.pop_back();
-        }
-        auto sink = std::make_unique<FolderSink>(fs::absolute(folder), width, height);
-        return sink->Open() ? Queued(std::move(sink), width, height) : nullptr;
+std::unique_ptr<CaptureSink> OpenCaptureSink(const CaptureSettings& settings, CaptureConsole& console) {
+    if (IsFolderCapture(settings.output)) {
+        auto sink = std::make_unique<FolderSink>(settings, console);
+        return sink->Open() ? Queued(std::move(sink), settings) : nullptr;
     }
-    return Queued(OpenVideoFileSink(fs::absolute(output), width, height, fps), width, height);
+    auto output = std::make_unique<CaptureOutput>(settings.output, false, settings.overwrite, console);
+    const std::string extension = settings.output.substr(settings.output.find_last_of('.'));
+    if (!output->Prepare(extension)) {
+        return nullptr;
+    }
+    return Queued(OpenVideoFileSink(settings, std::move(output), console), settings);
 }

@@ -1,15 +1,18 @@
 // Where a capture's frames and sound go: a folder of numbered PNG frames and
 // audio.wav, or a video file encoded with FFmpeg's libraries (.mkv lossless:
-// FFV1 and FLAC; .mp4: H.264 in yuv420p and AAC). Everything is written under a temporary
-// name beside the output and renamed at the end, so that a capture that
-// fails leaves nothing half-written under the given name. Platform-internal;
-// the capture thread only.
+// FFV1 and FLAC; .mp4: H.264 in yuv420p and AAC). Everything is written under
+// a temporary name beside the output and renamed at the end, so that a
+// capture that fails leaves nothing half-written under the given name.
+// Platform-internal; the capture thread only.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
+
+#include "platform/capture/capture_output.h"
+#include "platform/capture/video_file_module.h"
+#include "platform/win32/stand_in_settings.h"
 
 constexpr int CAPTURE_SAMPLE_RATE = 44100;  // 16-bit stereo
 
@@ -25,16 +28,19 @@ class CaptureSink {
     virtual bool Finish() = 0;
 };
 
-// The sink for `output` (see --capture), ready to write, or null after one
-// line on standard error saying why (a folder or file that cannot be made).
-std::unique_ptr<CaptureSink> OpenCaptureSink(const std::string& output, int width, int height, int fps);
+// A folder capture: a name ending in '/' or without an extension.
+bool IsFolderCapture(const std::string& output);
 
-// For the sinks: .mkv or .mp4 (by the name's extension) encoded with FFmpeg's
-// libraries, or null after saying why.
-std::unique_ptr<CaptureSink> OpenVideoFileSink(const std::filesystem::path& output, int width, int height,
-                                               int fps);
-// A hidden name beside the output, unique to this process.
-std::filesystem::path TemporaryBeside(const std::filesystem::path& output, const char* what,
-                                      const std::string& extension);
-// One line on standard error: the output cannot be written, and why.
-void SayCannotWrite(const std::string& why);
+// The sink for the settings' output, ready to write, or null after one line
+// on `console` saying why (a folder or file that cannot be made).
+std::unique_ptr<CaptureSink> OpenCaptureSink(const CaptureSettings& settings, CaptureConsole& console);
+
+// For the sinks: .mkv or .mp4 (by the name's extension) encoded by the video
+// module, written into `output`'s temporary, or null after saying why.
+std::unique_ptr<CaptureSink> OpenVideoFileSink(const CaptureSettings& settings,
+                                               std::unique_ptr<CaptureOutput> output,
+                                               CaptureConsole& console);
+
+// True when a module's entry gives calls of this build's version and shape
+// (filled into *module).
+bool AcceptVideoModule(TrelkVideoModuleEntryFunction entry, TrelkVideoModule* module);

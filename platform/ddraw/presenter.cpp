@@ -2,12 +2,20 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstring>
 
-#include "platform/capture/capture_session.h"
 #include "platform/win32/frame_pacing.h"
 #include "platform/win32/sdl_window.h"
 #include "platform/win32/stand_in_settings.h"
+
+namespace {
+
+std::atomic<Presenter*> offScreenPresenter{nullptr};
+
+}  // namespace
+
+void SetOffScreenPresenter(Presenter* presenter) { offScreenPresenter.store(presenter); }
 
 void CopyFrameForPresentation(const uint16_t* pixels, int width, int height, void* out, int outPitch) {
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(uint16_t);
@@ -24,8 +32,8 @@ void CopyFrameForPresentation(const uint16_t* pixels, int width, int height, voi
 
 void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool rgb555) {
     NoteFramePresented();
-    if (CaptureActive()) {
-        CaptureFramePresented(pixels, width, height, rgb555);
+    if (Presenter* offScreen = offScreenPresenter.load()) {
+        offScreen->Present(FrameView{pixels, width, height, rgb555});
         return;
     }
     SDL_Window* sdlWindow = window != nullptr ? SdlWindowOf(window) : nullptr;

@@ -1,7 +1,8 @@
 // Presenting the front buffer in the SDL window of the cooperative level. Two
 // presenters, chosen when the window is made: the GPU one (SDL's accelerated
 // renderer scales and letterboxes) and the software one (the scaled frame
-// written straight into the window's shared-memory surface). Either keeps the
+// written straight into the window's shared-memory surface); a capture sets a
+// third, off screen, that takes the place of both. Either keeps the
 // 4:3 shape with black borders. Platform-internal. Main thread only.
 #pragma once
 
@@ -29,6 +30,10 @@ class Presenter {
 // The window's own kind of presenter (see win32/sdl_window.h).
 std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND window, SDL_Window* sdlWindow);
 std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow);
+
+// The third presenter: while one is set (a capture), every flipped frame goes
+// to it instead of a window. Main thread, between runs of the program.
+void SetOffScreenPresenter(Presenter* presenter);
 
 // Where a DirectDraw object's flipping chain is shown; shared by the
 // DirectDraw object and its primary surface, so either may go first.

@@ -1,6 +1,8 @@
 #include "platform/win32/command_line.h"
 
+#include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -42,6 +44,8 @@ constexpr const char USAGE[] =
     "  --size WxH                picture size, 64x48 to 7680x5760 (default 640x480),\n"
     "                            scaled as on a screen of that size\n"
     "  --quiet                   no progress on standard error\n"
+    "  --overwrite               replace an existing file (or a folder of an\n"
+    "                            earlier capture) under the name OUT\n"
     "\n"
     "Other:\n"
     "  --verbose                 say on standard error what was chosen and why\n"
@@ -51,7 +55,8 @@ constexpr const char USAGE[] =
     "Keys: Escape ends the intro; Alt+Enter switches between full screen and a\n"
     "window.\n"
     "Exit status: 0 when it ends normally, 1 when it cannot run (no display, no\n"
-    "such monitor, a capture that cannot be written), 64 on bad usage.\n";
+    "such monitor, a capture that cannot be written), 64 on bad usage; 129, 130\n"
+    "or 143 when SIGHUP, SIGINT (Ctrl+C) or SIGTERM stopped a capture early.\n";
 
 struct Parser {
     int argc;
@@ -67,17 +72,27 @@ struct Parser {
         return false;
     }
 
-    // The option's value: after '=' in the same word, or the next word.
+    // The option's value: after '=' in the same word, or the next word unless
+    // that is an option itself (a value that looks like one goes after '=').
     bool Value(std::string_view name, const char* inlineValue, std::string_view* value) {
         if (inlineValue != nullptr) {
             *value = inlineValue;
             return true;
         }
-        if (index + 1 >= argc) {
-            return Fail("option '" + std::string(name) + "' needs a value");
+        if (index + 1 >= argc || LooksLikeOption(argv[index + 1])) {
+            return Fail("option '" + std::string(name) + "' needs a value" +
+                        (index + 1 < argc ? " (a value beginning with '-' goes after '=': " +
+                                                std::string(name) + "=" + argv[index + 1] + ")"
+                                          : std::string()));
         }
         *value = argv[++index];
         return true;
+    }
+
+    // "--fps", "-h"; not "-1" nor a lone "-".
+    static bool LooksLikeOption(std::string_view word) {
+        return word.size() >= 2 && word[0] == '-' &&
+               (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])));
     }
 
     bool Number(std::string_view name, std::string_view text, int low, int high, int* number) {
@@ -130,6 +145,26 @@ struct Parser {
         return true;
     }
 
+    // What the chosen form can hold, checked once every option is known.
+    bool CaptureFits() {
+        const CaptureSettings& capture = result.settings.capture;
+        const std::string_view output = capture.output;
+        if (output.ends_with(".mp4") && (capture.width % 2 != 0 || capture.height % 2 != 0)) {
+            // H.264 in yuv420p halves the colour planes: both sides must be even.
+            return Fail(
+                "an .mp4 needs an even width and height: --size " + std::to_string(capture.width) + "x" +
+                std::to_string(capture.height) + " cannot be one (the nearest that can: --size " +
+                std::to_string(capture.width / 2 * 2) + "x" + std::to_string(capture.height / 2 * 2) + ")");
+        }
+        if (!output.ends_with(".mp4") && !output.ends_with(".mkv") &&
+            int64_t{capture.seconds} > CAPTURE_WAV_MOST_SECONDS) {
+            return Fail("a folder capture's audio.wav holds at most " +
+                        std::to_string(CAPTURE_WAV_MOST_SECONDS) + " s (WAV's 4 GB): --seconds " +
+                        std::to_string(capture.seconds) + " needs .mkv or .mp4");
+        }
+        return true;
+    }
+
     template <typename Choice>
     bool OneOf(std::string_view name, std::string_view text,
                std::initializer_list<std::pair<std::string_view, Choice>> choices, Choice* choice) {
@@ -163,6 +198,9 @@ struct Parser {
             return true;
         };
         std::string_view value;
+        if ((name == "-h" || name == "--help" || name == "--version") && inlineValue != nullptr) {
+            return Fail("option '" + std::string(name) + "' takes no value");
+        }
         if (name == "-h" || name == "--help") {
             std::fputs(USAGE, out);
             result.run = false;
@@ -182,6 +220,7 @@ struct Parser {
         if (name == "--volume")
             return Value(name, inlineValue, &value) && Number(name, value, 0, 100, &settings.volume);
         if (name == "--quiet") return flag(&settings.capture.quiet, true);
+        if (name == "--overwrite") return flag(&settings.capture.overwrite, true);
         if (name == "--capture") return Value(name, inlineValue, &value) && CaptureOutput(value);
         if (name == "--fps")
             return Value(name, inlineValue, &value) && Number(name, value, 1, 240, &settings.capture.fps);
@@ -234,7 +273,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
         if (!parser.Option(word, out)) {
             break;
         }
-        for (const char* option : {"--fps", "--seconds", "--size", "--quiet"}) {
+        for (const char* option : {"--fps", "--seconds", "--size", "--quiet", "--overwrite"}) {
             if (captureOnly.empty() && word.substr(0, word.find('=')) == option) {
                 captureOnly = option;
             }
@@ -242,6 +281,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE*
     }
     if (parser.result.run && !captureOnly.empty() && parser.result.settings.capture.output.empty()) {
         parser.Fail("option '" + captureOnly + "' needs '--capture'");
+    }
+    if (parser.result.run && !parser.result.settings.capture.output.empty()) {
+        parser.CaptureFits();
     }
     return parser.result;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/virtual_clock.h"
 
@@ -43,6 +44,12 @@ void ClockSleepUs(int64_t microseconds) {
 bool ClockIsVirtual() { return Virtual() != nullptr; }
 
 void StartVirtualClock() {
+    // An earlier capture's clock stays (a thread of that run may still ask
+    // it), reachable from here, when a process captures more than once.
+    static auto* earlier = new std::vector<VirtualClock*>();
+    if (VirtualClock* previous = virtualClock.load()) {
+        earlier->push_back(previous);
+    }
     auto* clock = new VirtualClock();
     threadTicket = 0;  // the first participant
     virtualClock.store(clock, std::memory_order_release);

@@ -18,7 +18,12 @@ struct CaptureSettings {
     int width = 640;
     int height = 480;
     bool quiet = false;
+    bool overwrite = false;  // an existing output may be replaced
 };
+
+// A folder capture's audio.wav (16-bit stereo at 44100 Hz) stays within the
+// 4 GB that WAV's 32-bit sizes can count: longer ones are refused, not written as RF64.
+constexpr int CAPTURE_WAV_MOST_SECONDS = (0xFFFFFFFFLL - 36) / (44100 * 4);
 
 struct StandInSettings {
     RendererChoice renderer = RendererChoice::Auto;

@@ -2,7 +2,7 @@
 Two captures are the same byte for byte; the frames showing composed frames 1,
 2 and 100 equal the golden frames; the first 20 s of sound are the mixer's
 own, sample for sample; a flash and its click line up to the sample; FFmpeg reads both streams of a .mkv and an .mp4 at the same length;
-Ctrl+C leaves a playable file of what was captured; bad usage and unwritable
+Ctrl+C leaves a playable file of what was captured (exit 130); bad usage and unwritable
 outputs leave nothing under the given name.
 
     capture_test.py --intro trelk --sync capture_sync_program --mixer song_reference_program
@@ -73,8 +73,9 @@ def streams(path):
     return json.loads(probe.stdout) if probe.returncode == 0 else None
 
 
-def leftovers(folder, name):
-    return [entry for entry in os.listdir(folder) if name in entry]
+def leftovers(folder):
+    """What a capture writes into before its output is complete."""
+    return [entry for entry in os.listdir(folder) if entry.startswith(".trelk-capture-")]
 
 
 # Determinism: two 10-second captures into folders, frames and sound.
@@ -92,7 +93,7 @@ with wave.open(os.path.join(one, "audio.wav")) as sound:
           == (44100, 2, 2, 441000), "the sound: 10 s of 44100 Hz 16-bit stereo")
     samples = array.array("h", sound.readframes(sound.getnframes()))
 check(max(abs(v) for v in samples[44100 * 8:44100 * 16]) > 1000, "the song is playing")
-check(leftovers(first, ".out.") == [], "nothing left under a temporary name")
+check(leftovers(first) == [], "nothing left under a temporary name")
 
 # Frame-exact, from a lossless .mkv: composed frames 1, 2 and 100 as golden.
 work, _ = capture("mkv-25", "--capture", "intro.mkv", "--fps", "25", "--seconds", "5")
@@ -163,8 +164,8 @@ process.send_signal(signal.SIGINT)
 code = process.wait(timeout=120)
 info = streams(os.path.join(work, "cut.mkv"))
 seconds = float(info["format"]["duration"]) if info else 0.0
-check(code == 0 and 0.5 < seconds < 60 and leftovers(work, ".cut.mkv.") == [],
-      "Ctrl+C: exit 0 and a playable file of %.1f s, nothing else left" % seconds)
+check(code == 130 and 0.5 < seconds < 60 and leftovers(work) == [],
+      "Ctrl+C: exit 130 and a playable file of %.1f s, nothing else left" % seconds)
 
 # Bad usage (64) and outputs that cannot be written (1): nothing under the name.
 for name, options, expect in [

@@ -1,6 +1,7 @@
 // A capture encoded in this process with FFmpeg's libraries: .mkv holds FFV1
 // (lossless RGB) and FLAC, .mp4 holds H.264 in yuv420p and AAC. Built as a
-// module of its own, loaded when such a capture starts (video_file_module.h).
+// module of its own, loaded when such a capture starts, behind the plain C
+// entry of video_file_module.h.
 //
 // FFV1 codes every frame on its own, and at 50 frames a second most frames
 // of a capture repeat the one before (the intro composes about 24 a second).
@@ -10,10 +11,15 @@
 // capture's rate), at half the cost of coding them all.
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/capture/video_file_module.h"
@@ -26,14 +32,36 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-namespace fs = std::filesystem;
-
 namespace {
 
 std::string ErrorText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
     return text;
+}
+
+// FFmpeg's own complaints are kept, not printed: the capture says what went
+// wrong in one line of its own, with the last of them as the reason.
+std::mutex lastComplaintMutex;
+std::string lastComplaint;
+
+void KeepComplaint(void* /*context*/, int level, const char* format, va_list arguments) {
+    if (level > AV_LOG_ERROR) {
+        return;
+    }
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    std::string line(text);
+    while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) {
+        line.pop_back();
+    }
+    std::lock_guard lock(lastComplaintMutex);
+    lastComplaint = line;
+}
+
+std::string TakeComplaint() {
+    std::lock_guard lock(lastComplaintMutex);
+    return std::exchange(lastComplaint, std::string());
 }
 
 struct PacketFree {
@@ -47,24 +75,26 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 
 // One encoder and the stream its packets go to.
 struct Track {
+    const char* name = "";  // the encoder's (FFmpeg's static text): the context forgets it when opening fails
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
     int64_t next = 0;  // the next frame's or sample's time, in the codec's time base
 };
 
-class VideoFileSink final : public CaptureSink {
+class VideoEncoder {
   public:
-    explicit VideoFileSink(const VideoFileRequest& request)
-        : output_(request.output),
-          partial_(request.partial),
-          mp4_(output_.extension() == ".mp4"),
+    explicit VideoEncoder(const TrelkVideoRequest& request)
+        : path_(request.path),
+          mp4_(request.mp4 != 0),
           width_(request.width),
           height_(request.height),
           fps_(request.fps),
-          sayCannotWrite_(request.sayCannotWrite),
-          folderForm_(request.folderForm) {}
+          sampleRate_(request.sampleRate),
+          folderForm_(request.folderForm),
+          say_(request.sayCannotWrite),
+          sayContext_(request.sayContext) {}
 
-    ~VideoFileSink() override {
+    ~VideoEncoder() {
         sws_freeContext(converter_);
         avcodec_free_context(&video_.codec);
         avcodec_free_context(&sound_.codec);
@@ -72,28 +102,23 @@ class VideoFileSink final : public CaptureSink {
             avio_closep(&file_->pb);
             avformat_free_context(file_);
         }
-        if (!finished_) {
-            std::error_code ignored;
-            fs::remove(partial_, ignored);
-        }
     }
-    VideoFileSink(const VideoFileSink&) = delete;
-    VideoFileSink& operator=(const VideoFileSink&) = delete;
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
 
     bool Open() {
-        av_log_set_level(AV_LOG_ERROR);
-        int error =
-            avformat_alloc_output_context2(&file_, nullptr, mp4_ ? "mp4" : "matroska", partial_.c_str());
+        av_log_set_callback(KeepComplaint);
+        TakeComplaint();
+        int error = avformat_alloc_output_context2(&file_, nullptr, mp4_ ? "mp4" : "matroska", path_.c_str());
         if (error < 0) {
-            return Failed("no container", error);
+            return Failed("FFmpeg has no container for it", error);
         }
         if (!OpenVideo() || !OpenSound()) {
             return false;
         }
-        error = avio_open(&file_->pb, partial_.c_str(), AVIO_FLAG_WRITE);
+        error = avio_open(&file_->pb, path_.c_str(), AVIO_FLAG_WRITE);
         if (error < 0) {
-            sayCannotWrite_(ErrorText(error));
-            return false;
+            return Failed("", error);
         }
         AVDictionary* options = nullptr;
         if (mp4_) {
@@ -101,20 +126,22 @@ class VideoFileSink final : public CaptureSink {
         }
         error = avformat_write_header(file_, &options);
         av_dict_free(&options);
-        return error >= 0 || Failed("the file's header", error);
+        return error >= 0 || Failed("", error);
     }
 
-    bool WriteFrame(const uint32_t* pixels, bool repeated) override {
+    bool WriteFrame(const uint32_t* pixels, bool repeated) {
         if (repeated && !mp4_ && last_ != nullptr) {
             PacketPtr copy(av_packet_clone(last_.get()));
             if (copy == nullptr) {
-                return false;
+                return Failed("", AVERROR(ENOMEM));
             }
             copy->pts = copy->dts = video_.next++;
-            return Mux(video_, copy.get()) >= 0 || Failed("a frame", 0);
+            const int error = Mux(video_, copy.get());
+            return error >= 0 || Failed("", error);
         }
-        if (av_frame_make_writable(picture_.get()) < 0) {
-            return false;
+        const int writable = av_frame_make_writable(picture_.get());
+        if (writable < 0) {
+            return Failed("", writable);
         }
         if (mp4_) {
             const uint8_t* source[1] = {reinterpret_cast<const uint8_t*>(pixels)};
@@ -131,7 +158,7 @@ class VideoFileSink final : public CaptureSink {
         return Encode(video_, picture_.get());
     }
 
-    bool WriteSound(const int16_t* stereo, size_t frames) override {
+    bool WriteSound(const int16_t* stereo, size_t frames) {
         pending_.insert(pending_.end(), stereo, stereo + frames * 2);
         const size_t block = static_cast<size_t>(sound_.codec->frame_size);
         size_t used = 0;
@@ -144,44 +171,48 @@ class VideoFileSink final : public CaptureSink {
         return ok;
     }
 
-    bool Finish() override {
-        bool ok = pending_.empty() || EncodeSound(pending_.data(), pending_.size() / 2);
-        ok = ok && Encode(video_, nullptr) && Encode(sound_, nullptr);
-        const int error = ok ? av_write_trailer(file_) : 0;
-        if (!ok || error < 0) {
-            return Failed("the end of the file", error);
-        }
-        if (avio_closep(&file_->pb) < 0) {
-            sayCannotWrite_(std::strerror(errno));
+    bool Finish() {
+        const bool ok = (pending_.empty() || EncodeSound(pending_.data(), pending_.size() / 2)) &&
+                        Encode(video_, nullptr) && Encode(sound_, nullptr);
+        if (!ok) {
             return false;
         }
-        std::error_code renamed;
-        fs::rename(partial_, output_, renamed);
-        if (renamed) {
-            sayCannotWrite_(renamed.message());
-            return false;
+        int error = av_write_trailer(file_);
+        if (error < 0) {
+            return Failed("", error);
         }
-        finished_ = true;
-        return true;
+        error = avio_closep(&file_->pb);  // what is still buffered is written here
+        return error >= 0 || Failed("", error);
     }
 
   private:
-    bool Failed(const char* what, int error) {
-        sayCannotWrite_(std::string("FFmpeg could not write ") + what +
-                        (error < 0 ? " (" + ErrorText(error) + ")" : std::string()));
+    // One line: `what` failed and FFmpeg's reason; a failure of the file
+    // itself (a full disk) is the system's reason alone.
+    bool Failed(const std::string& what, int error) {
+        const std::string complaint = TakeComplaint();
+        std::string why = what;
+        if (why.empty()) {
+            why = error < 0 ? ErrorText(error) : complaint;
+        } else if (!complaint.empty() || error < 0) {
+            why += " (" + (complaint.empty() ? ErrorText(error) : complaint) + ")";
+        }
+        say_(sayContext_, (why.empty() ? std::string("FFmpeg could not write it") : why).c_str());
         return false;
     }
 
     AVCodecContext* NewEncoder(const char* name, Track& track) {
         const AVCodec* codec = avcodec_find_encoder_by_name(name);
         if (codec == nullptr) {
-            sayCannotWrite_(std::string("FFmpeg's libavcodec here has no ") + name +
-                            " encoder (Debian package libavcodec59 has it); " + folderForm_);
+            say_(sayContext_, (std::string("FFmpeg's libavcodec here has no ") + name +
+                               " encoder (Debian package libavcodec59 has it); " + folderForm_)
+                                  .c_str());
             return nullptr;
         }
+        track.name = codec->name;
         track.stream = avformat_new_stream(file_, nullptr);
         track.codec = avcodec_alloc_context3(codec);
         if (track.stream == nullptr || track.codec == nullptr) {
+            Failed("", AVERROR(ENOMEM));
             return nullptr;
         }
         if ((file_->oformat->flags & AVFMT_GLOBALHEADER) != 0) {
@@ -197,7 +228,10 @@ class VideoFileSink final : public CaptureSink {
             error = avcodec_parameters_from_context(track.stream->codecpar, track.codec);
         }
         track.stream->time_base = track.codec->time_base;
-        return error >= 0 || Failed(track.codec->codec->name, error);
+        return error >= 0 ||
+               Failed(std::string("FFmpeg's ") + track.name + " encoder refused " + std::to_string(width_) +
+                          "x" + std::to_string(height_) + " at " + std::to_string(fps_) + " frames a second",
+                      error);
     }
 
     bool OpenVideo() {
@@ -219,7 +253,8 @@ class VideoFileSink final : public CaptureSink {
             converter_ = sws_getContext(width_, height_, AV_PIX_FMT_BGR0, width_, height_, AV_PIX_FMT_YUV420P,
                                         SWS_BICUBIC, nullptr, nullptr, nullptr);
             if (converter_ == nullptr) {
-                return Failed("the colour conversion", 0);
+                av_dict_free(&options);
+                return Failed("FFmpeg could not convert the colours", 0);
             }
         } else {
             codec->pix_fmt = AV_PIX_FMT_BGR0;
@@ -230,13 +265,16 @@ class VideoFileSink final : public CaptureSink {
         }
         picture_.reset(av_frame_alloc());
         if (picture_ == nullptr) {
-            return false;
+            av_dict_free(&options);
+            return Failed("", AVERROR(ENOMEM));
         }
         picture_->format = codec->pix_fmt;
         picture_->width = width_;
         picture_->height = height_;
-        if (av_frame_get_buffer(picture_.get(), 0) < 0) {
-            return false;
+        const int error = av_frame_get_buffer(picture_.get(), 0);
+        if (error < 0) {
+            av_dict_free(&options);
+            return Failed("", error);
         }
         return Opened(video_, &options);
     }
@@ -246,8 +284,8 @@ class VideoFileSink final : public CaptureSink {
         if (codec == nullptr) {
             return false;
         }
-        codec->sample_rate = CAPTURE_SAMPLE_RATE;
-        codec->time_base = AVRational{1, CAPTURE_SAMPLE_RATE};
+        codec->sample_rate = sampleRate_;
+        codec->time_base = AVRational{1, sampleRate_};
         av_channel_layout_default(&codec->ch_layout, 2);
         codec->sample_fmt = mp4_ ? AV_SAMPLE_FMT_FLTP : AV_SAMPLE_FMT_S16;
         if (mp4_) {
@@ -260,14 +298,17 @@ class VideoFileSink final : public CaptureSink {
     bool EncodeSound(const int16_t* stereo, size_t frames) {
         FramePtr block(av_frame_alloc());
         if (block == nullptr) {
-            return false;
+            return Failed("", AVERROR(ENOMEM));
         }
         block->format = sound_.codec->sample_fmt;
-        block->sample_rate = CAPTURE_SAMPLE_RATE;
+        block->sample_rate = sampleRate_;
         block->nb_samples = static_cast<int>(frames);
-        if (av_channel_layout_copy(&block->ch_layout, &sound_.codec->ch_layout) < 0 ||
-            av_frame_get_buffer(block.get(), 0) < 0) {
-            return false;
+        int error = av_channel_layout_copy(&block->ch_layout, &sound_.codec->ch_layout);
+        if (error >= 0) {
+            error = av_frame_get_buffer(block.get(), 0);
+        }
+        if (error < 0) {
+            return Failed("", error);
         }
         if (mp4_) {
             auto* left = reinterpret_cast<float*>(block->data[0]);
@@ -290,7 +331,7 @@ class VideoFileSink final : public CaptureSink {
         while (error >= 0) {
             PacketPtr packet(av_packet_alloc());
             if (packet == nullptr) {
-                return false;
+                return Failed("", AVERROR(ENOMEM));
             }
             error = avcodec_receive_packet(track.codec, packet.get());
             if (error == AVERROR(EAGAIN) || error == AVERROR_EOF) {
@@ -298,9 +339,12 @@ class VideoFileSink final : public CaptureSink {
             }
             if (error >= 0) {
                 error = Write(track, std::move(packet));
+                if (error < 0) {
+                    return Failed("", error);  // the file, not the encoder
+                }
             }
         }
-        return Failed(track.codec->codec->name, error);
+        return Failed(std::string("FFmpeg's ") + track.name + " encoder failed", error);
     }
 
     int Write(Track& track, PacketPtr packet) {
@@ -323,12 +367,15 @@ class VideoFileSink final : public CaptureSink {
         return av_interleaved_write_frame(file_, packet);
     }
 
-    fs::path output_;
-    fs::path partial_;
+    std::string path_;
     bool mp4_;
     int width_;
     int height_;
     int fps_;
+    int sampleRate_;
+    std::string folderForm_;
+    void (*say_)(void* context, const char* why);
+    void* sayContext_;
     AVFormatContext* file_ = nullptr;
     Track video_;
     Track sound_;
@@ -336,16 +383,62 @@ class VideoFileSink final : public CaptureSink {
     FramePtr picture_;
     PacketPtr last_;                // .mkv: the last frame coded
     std::vector<int16_t> pending_;  // sound not yet a whole block for the encoder
-    void (*sayCannotWrite_)(const std::string& why);
-    std::string folderForm_;
-    bool finished_ = false;
 };
+
+// The C calls of the module's table; nothing of C++ crosses them, not even an exception.
+TrelkVideoEncoder* Open(const TrelkVideoRequest* request) {
+    if (request == nullptr || request->structSize != sizeof(TrelkVideoRequest) ||
+        request->version != TRELK_VIDEO_MODULE_VERSION) {
+        return nullptr;  // a request of another build: nothing in it can be trusted, not even its say
+    }
+    try {
+        auto encoder = std::make_unique<VideoEncoder>(*request);
+        return encoder->Open() ? reinterpret_cast<TrelkVideoEncoder*>(encoder.release()) : nullptr;
+    } catch (const std::bad_alloc&) {
+        request->sayCannotWrite(request->sayContext, std::strerror(ENOMEM));
+        return nullptr;
+    }
+}
+
+VideoEncoder* Of(TrelkVideoEncoder* encoder) { return reinterpret_cast<VideoEncoder*>(encoder); }
+
+int32_t WriteFrame(TrelkVideoEncoder* encoder, const uint32_t* pixels, int32_t repeated) {
+    try {
+        return Of(encoder)->WriteFrame(pixels, repeated != 0) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int32_t WriteSound(TrelkVideoEncoder* encoder, const int16_t* stereo, uint64_t frames) {
+    try {
+        return Of(encoder)->WriteSound(stereo, static_cast<size_t>(frames)) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int32_t Finish(TrelkVideoEncoder* encoder) {
+    try {
+        return Of(encoder)->Finish() ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+void Close(TrelkVideoEncoder* encoder) { delete Of(encoder); }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) CaptureSink* TrelkOpenVideoFileSink(
-    const VideoFileRequest& request) {
-    auto sink = std::make_unique<VideoFileSink>(request);
-    return sink->Open() ? sink.release() : nullptr;
+extern "C" __attribute__((visibility("default"))) int32_t TrelkVideoModuleEntry(uint32_t version,
+                                                                                uint32_t moduleSize,
+                                                                                TrelkVideoModule* module) {
+    if (version != TRELK_VIDEO_MODULE_VERSION || moduleSize != sizeof(TrelkVideoModule) ||
+        module == nullptr) {
+        return 0;
+    }
+    *module = TrelkVideoModule{
+        sizeof(TrelkVideoModule), TRELK_VIDEO_MODULE_VERSION, Open, WriteFrame, WriteSound, Finish, Close};
+    return 1;
 }
-static_assert(std::is_same_v<decltype(&TrelkOpenVideoFileSink), OpenVideoFileSinkEntry>);
+static_assert(std::is_same_v<decltype(&TrelkVideoModuleEntry), TrelkVideoModuleEntryFunction>);

@@ -91,13 +91,26 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithZero) {
 
 TEST(CommandLine, BadUsageIsOneLineAndTheHintWithExit64) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"},         {"stray"},
-        {"--renderer"},      {"--renderer", "vulkan"},
-        {"--scale=stretch"}, {"--filter", ""},
-        {"--display", "-1"}, {"--display", "x"},
-        {"--display", "64"}, {"--volume", "101"},
-        {"--volume", "5O"},  {"--volume="},
-        {"--windowed=yes"},  {"-x"},
+        {"--bogus"},
+        {"stray"},
+        {"--renderer"},
+        {"--renderer", "vulkan"},
+        {"--scale=stretch"},
+        {"--filter", ""},
+        {"--display", "-1"},
+        {"--display", "x"},
+        {"--display", "64"},
+        {"--volume", "101"},
+        {"--volume", "5O"},
+        {"--volume="},
+        {"--windowed=yes"},
+        {"-x"},
+        {"--help=foo"},
+        {"--version=1"},
+        {"--capture", "--fps", "25"},  // an option is never another's value
+        {"--size", "100x75", "--capture=a.mp4"},
+        {"--seconds", "24348", "--capture=a/"},
+        {"--overwrite"},
     };
     for (const auto& words : bad) {
         Outcome outcome = Parse(words);
@@ -111,6 +124,21 @@ TEST(CommandLine, BadUsageIsOneLineAndTheHintWithExit64) {
             << "names the option: " << outcome.err;
         EXPECT_NE(outcome.err.find("--help"), std::string::npos);
     }
+}
+
+TEST(CommandLine, CaptureOptionsTheFormCanHold) {
+    Outcome odd = Parse({"--capture", "a.mp4", "--size", "301x225"});
+    EXPECT_NE(odd.err.find("--size 300x224"), std::string::npos)
+        << "names the nearest even size: " << odd.err;
+    for (const std::vector<const char*>& words :
+         {std::vector<const char*>{"--capture", "a.mkv", "--size", "301x225", "--overwrite"},
+          {"--capture", "a/", "--seconds", "24347"},
+          {"--capture=--fps", "--volume", "-0"}}) {
+        Outcome outcome = Parse(words);
+        EXPECT_TRUE(outcome.parsed.run) << outcome.err;
+    }
+    EXPECT_TRUE(Parse({"--capture", "a.mkv", "--overwrite"}).parsed.settings.capture.overwrite);
+    EXPECT_EQ(Parse({"--capture=--fps"}).parsed.settings.capture.output, "--fps");
 }
 
 TEST(CommandLine, EverythingAfterDoubleDashGoesToTheProgram) {

@@ -1,3 +1,5 @@
+// The process entry: the one place that knows every room of the stand-in,
+// the capture included (nothing of win32/ or ddraw/ reaches up into capture/).
 #include "platform/win32/program_entry.h"
 
 #include <cstdio>
