@@ -42,7 +42,7 @@ if [ "$(pwd -P)" != "$(pwd -L)" ]; then
   roots="$roots|$(escape "$(pwd -L)")"
 fi
 program='app|log|display|scene|image|presentation|music'
-stand_in='platform/(win32|ddraw|d3d|dsound|mmsystem|capture)'
+stand_in='platform/(core|present|entry|win32|ddraw|d3d|dsound|mmsystem|capture)'
 if run-clang-tidy -p "$build" -j "$jobs" -quiet \
      -header-filter="^($roots)/($program|$stand_in)/[^/]+\.h\$" \
      "^($roots)/($program|platform)/.*\.cpp\$" 2>&1 | sed 's/\x1b\[[0-9;]*m//g' >"$build/check-style-tidy.log"; then

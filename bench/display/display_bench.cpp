@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/ddraw/presenter.h"
+#include "platform/present/presenter.h"
 #include "tests/platform/d3d/flat_solid_mesh.h"
 #include "tests/platform/d3d/software_chain.h"
 #include "tests/support/intro_requests.h"

@@ -18,7 +18,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "platform/ddraw/frame_scaler.h"
+#include "platform/present/frame_scaler.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/command_line.h"
+#include "platform/core/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> words{"trelk"};

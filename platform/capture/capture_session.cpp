@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "platform/capture/capture_sink.h"
-#include "platform/ddraw/frame_scaler.h"
-#include "platform/ddraw/picture_layout.h"
-#include "platform/ddraw/presenter.h"
+#include "platform/core/stand_in_clock.h"
 #include "platform/dsound/audio_backend.h"
-#include "platform/win32/stand_in_clock.h"
+#include "platform/present/frame_scaler.h"
+#include "platform/present/picture_layout.h"
+#include "platform/present/presenter.h"
 #include "platform/win32/window_registry.h"
 
 namespace {

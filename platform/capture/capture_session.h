@@ -1,3 +1,5 @@
+// Room capture/: a capture run and its sinks, above the interface rooms,
+// which never include it. Includes present/, core/ and the rooms' seams.
 // A capture: the program runs on the virtual clock with windows that need no
 // display, Flip hands its frames to the session's presenter, and a capture
 // thread taking part in that clock turns what the screen would show at each
@@ -10,7 +12,7 @@
 #include <cstdint>
 
 #include "platform/capture/capture_output.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 using ProgramFunction = int (*)(void* context);
 

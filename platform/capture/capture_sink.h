@@ -12,7 +12,7 @@
 
 #include "platform/capture/capture_output.h"
 #include "platform/capture/video_file_module.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 constexpr int CAPTURE_SAMPLE_RATE = 44100;  // 16-bit stereo
 

@@ -1,3 +1,5 @@
+// Room d3d/: Direct3D immediate mode in software, drawing into ddraw/'s
+// surfaces. Includes core/, include/ and ddraw/memory_surface.h.
 // The Direct3D objects of the software device: the Direct3D object, the
 // viewport, the material and the light. The device is in device.h.
 // Platform-internal. Main thread only.

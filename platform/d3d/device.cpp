@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/core/unsupported.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/unsupported.h"
 
 const IID IID_IDirect3DDevice3 = {
     0xB0AB3B60, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};

@@ -2,9 +2,9 @@
 // clipping and the rasteriser.
 #include <algorithm>
 
+#include "platform/core/unsupported.h"
 #include "platform/d3d/device.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/unsupported.h"
 
 namespace {
 

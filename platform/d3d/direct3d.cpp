@@ -1,9 +1,9 @@
 // The Direct3D object: z-buffer formats, and the device, viewports, lights
 // and materials it makes.
+#include "platform/core/unsupported.h"
 #include "platform/d3d/device.h"
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/unsupported.h"
 
 const IID IID_IDirect3D3 = {0xBB223240, 0xE72B, 0x11D0, {0xA9, 0xB4, 0x00, 0xAA, 0x00, 0xC0, 0x99, 0x3E}};
 const IID IID_IDirect3DHALDevice = {

@@ -1,6 +1,6 @@
 // Materials and lights: descriptions kept for the device's lighting stage.
+#include "platform/core/unsupported.h"
 #include "platform/d3d/device.h"
-#include "platform/win32/unsupported.h"
 
 const IID IID_IDirect3DLight = {0x4417C142, 0x33AD, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
 const IID IID_IDirect3DMaterial3 = {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/core/unsupported.h"
 #include "platform/d3d/device.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/unsupported.h"
 
 const IID IID_IDirect3DViewport3 = {
     0xB0AB3B61, 0x33D7, 0x11D1, {0xA9, 0x81, 0x00, 0xC0, 0x4F, 0xD7, 0xB1, 0x74}};

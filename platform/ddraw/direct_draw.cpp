@@ -1,9 +1,9 @@
 #include "platform/ddraw/direct_draw.h"
 
+#include "platform/core/unsupported.h"
 #include "platform/d3d/d3d.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/unsupported.h"
+#include "platform/present/sdl_window.h"
 
 namespace {
 

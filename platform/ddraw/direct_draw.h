@@ -6,7 +6,7 @@
 
 #include "platform/core/com_object.h"
 #include "platform/ddraw/ddraw.h"
-#include "platform/ddraw/presenter.h"
+#include "platform/present/presenter.h"
 
 class IDirect3D3;
 

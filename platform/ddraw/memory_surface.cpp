@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "platform/ddraw/presenter.h"
-#include "platform/win32/unsupported.h"
+#include "platform/core/unsupported.h"
+#include "platform/present/presenter.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+// Room ddraw/: DirectDraw's objects and surfaces; Flip hands frames to
+// present/. Includes core/, present/, include/ and d3d/'s creation entry.
 // The one surface class of the DirectDraw stand-in: 16-bit pixels in system
 // memory, rows back to back (pitch = width * 2). Platform-internal: Direct3D
 // and the presenter reach the pixels through it. Main thread only.

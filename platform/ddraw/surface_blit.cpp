@@ -2,8 +2,8 @@
 // source colour key.
 #include <cstring>
 
+#include "platform/core/unsupported.h"
 #include "platform/ddraw/memory_surface.h"
-#include "platform/win32/unsupported.h"
 
 void CopyPixels(const uint16_t* source, int sourcePitch, uint16_t* destination, int destinationPitch,
                 int width, int height) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/ddraw/ddraw.h"
-#include "platform/ddraw/frame_scaler.h"
+#include "platform/present/testing.h"  // UseScalerCodeForTesting
 
 // Point the creation entries at fakes; null restores the stand-in.
 using DirectDrawCreateFunction = HRESULT (*)(GUID*, IDirectDraw**, IUnknown*);
@@ -14,7 +14,3 @@ void SetDirectDrawEnumerateForTesting(DirectDrawEnumerateExFunction function);
 // DirectDraw objects created after this call give their surfaces the 5-5-5
 // layout (true) or the screen's usual 5-6-5 layout (false, the default).
 void SetScreenFormat555ForTesting(bool rgb555);
-
-// The instruction sets the frame scaler may use. Every level gives the same
-// pixels. Returns false, changing nothing, when the processor lacks one.
-bool UseScalerCodeForTesting(ScalerCode code);

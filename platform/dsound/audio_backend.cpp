@@ -5,8 +5,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/core/stand_in_settings.h"
 #include "platform/dsound/testing.h"
-#include "platform/win32/stand_in_settings.h"
 
 namespace {
 

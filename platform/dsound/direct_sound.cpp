@@ -4,11 +4,11 @@
 #include <memory>
 #include <new>
 
+#include "platform/core/unsupported.h"
 #include "platform/dsound/audio_backend.h"
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/sound_buffer.h"
 #include "platform/dsound/testing.h"
-#include "platform/win32/unsupported.h"
 
 const CLSID CLSID_DirectSound = {
     0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x54, 0x54, 0x00, 0x00}};

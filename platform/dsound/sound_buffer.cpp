@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/win32/unsupported.h"
+#include "platform/core/unsupported.h"
 
 namespace {
 

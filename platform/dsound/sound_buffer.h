@@ -1,3 +1,5 @@
+// Room dsound/: DirectSound's device, buffers and mixer, and the sound
+// outputs behind it. Includes core/ and include/.
 // Platform-internal: DirectSound buffers. A secondary buffer is sample memory
 // (shared with its duplicates) plus a MixVoice of its own; the primary buffer
 // stands for the device output and only takes its format and play state.

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/stand_in_clock.h"
+#include "platform/core/thread_start.h"
+#include "platform/core/unsupported.h"
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/testing.h"
-#include "platform/win32/stand_in_clock.h"
-#include "platform/win32/thread_start.h"
-#include "platform/win32/unsupported.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+// Room mmsystem/: the multimedia timer and timeGetTime, on core/'s clock.
+// Includes core/ and include/.
 // Test seams of the multimedia timer stand-in. For tests only: the program
 // never sees this header.
 #pragma once

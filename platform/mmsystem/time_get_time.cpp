@@ -1,8 +1,8 @@
 #include <atomic>
 
+#include "platform/core/stand_in_clock.h"
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/testing.h"
-#include "platform/win32/stand_in_clock.h"
 
 namespace {
 

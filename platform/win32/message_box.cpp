@@ -5,9 +5,9 @@
 #include <atomic>
 #include <cstdio>
 
-#include "platform/win32/sdl_window.h"
+#include "platform/core/unsupported.h"
+#include "platform/present/sdl_window.h"
 #include "platform/win32/testing.h"
-#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <deque>
 #include <map>
 
-#include "platform/win32/frame_pacing.h"
-#include "platform/win32/stand_in_clock.h"
-#include "platform/win32/unsupported.h"
+#include "platform/core/frame_pacing.h"
+#include "platform/core/stand_in_clock.h"
+#include "platform/core/unsupported.h"
 #include "platform/win32/window_registry.h"
 
 namespace {

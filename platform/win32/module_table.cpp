@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/unsupported.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/win32/testing.h"
-#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 struct HINSTANCE__ {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/unsupported.h"
 #include "platform/win32/resource_table.h"
-#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 namespace {

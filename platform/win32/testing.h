@@ -4,6 +4,7 @@
 // For tests only: the program never sees this header.
 #pragma once
 
+#include "platform/core/testing.h"  // SetThreadStartFailureForTesting
 #include "platform/win32/windows.h"
 
 using SleepHook = void (*)(DWORD milliseconds);
@@ -14,10 +15,6 @@ void SetMessageBoxHookForTesting(MessageBoxHook hook);
 
 using MessageBeepHook = void (*)(UINT type);
 void SetMessageBeepHookForTesting(MessageBeepHook hook);
-
-// While on, no thread can be started: StartThread throws std::system_error
-// as std::thread does when the system has none to give.
-void SetThreadStartFailureForTesting(bool fail);
 
 // Windows made while this is on have no SDL window and need no display.
 void SetHeadlessWindowsForTesting(bool headless);

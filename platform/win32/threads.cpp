@@ -10,10 +10,10 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/win32/stand_in_clock.h"
+#include "platform/core/stand_in_clock.h"
+#include "platform/core/thread_start.h"
+#include "platform/core/unsupported.h"
 #include "platform/win32/testing.h"
-#include "platform/win32/thread_start.h"
-#include "platform/win32/unsupported.h"
 #include "platform/win32/windows.h"
 
 struct HANDLE__ {
@@ -23,20 +23,11 @@ struct HANDLE__ {
 namespace {
 
 std::atomic<SleepHook> sleepHook{nullptr};
-std::atomic<bool> threadStartFails{false};
 std::atomic<DWORD> nextThreadId{1};
 
 }  // namespace
 
 void SetSleepHookForTesting(SleepHook hook) { sleepHook.store(hook); }
-void SetThreadStartFailureForTesting(bool fail) { threadStartFails.store(fail); }
-
-std::thread StartThread(std::function<void()> body) {
-    if (threadStartFails.load()) {
-        throw std::system_error(EAGAIN, std::generic_category(), "no thread for the stand-in");
-    }
-    return std::thread(std::move(body));
-}
 
 HANDLE CreateThread(SECURITY_ATTRIBUTES* attributes, size_t stackSize, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD flags, DWORD* threadId) {

@@ -10,11 +10,11 @@
 #include <map>
 #include <memory>
 
-#include "platform/win32/renderer_choice.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
+#include "platform/core/unsupported.h"
+#include "platform/present/renderer_choice.h"
+#include "platform/present/sdl_window.h"
 #include "platform/win32/testing.h"
-#include "platform/win32/unsupported.h"
 #include "platform/win32/window_registry.h"
 
 namespace {

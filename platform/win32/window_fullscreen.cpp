@@ -17,7 +17,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include "platform/win32/sdl_window.h"
+#include "platform/present/sdl_window.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(TRELK_HAVE_XLIB)
 #include <X11/Xatom.h>

@@ -1,3 +1,5 @@
+// Room win32/: windows, messages, timers, resources, threads, message boxes.
+// Includes core/, present/ and include/, no other interface's room.
 // Platform-internal: the window records shared by window creation, the
 // message queue and the other stand-ins. Guarded by WindowRegistryMutex().
 #pragma once

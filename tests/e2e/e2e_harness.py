@@ -244,6 +244,23 @@ def ink_pixels(shot, picture, box):
                if ink(rgb) and not close(rgb, expected_background(picture, x, y), 24))
 
 
+# The panel's first lines.
+FIRST_LINES = (PANEL[0], PANEL[1], PANEL[2] + 1, PANEL[1] + 26)
+
+
+def text_shown(server, picture, path, timeout=10.0):
+    """Ink pixels in the panel's first lines once more than 100 show, or the
+    last count after timeout: the lines are revealed a step per frame, and a
+    loaded machine (or a sanitizer build) composes frames later."""
+    counts = [0]
+
+    def shown():
+        counts.append(ink_pixels(server.screenshot(path), picture, FIRST_LINES))
+        return counts[-1] > 100
+    wait_for(shown, timeout, interval=0.2)
+    return counts[-1]
+
+
 def shows_intro(frame):
     """The picture's rectangle at 640 x 480 shows the intro: the white screen
     at the top right, the picture along the bottom edge."""

@@ -5,8 +5,8 @@ ring, and the ring moving between two screenshots a second apart."""
 import os
 import time
 
-from e2e_harness import (PANEL, PICTURE_ORIGIN, RING_CLEAR_X, Image, Intro, XServer, check, close, exit_limit,
-                         expected_background, ink_pixels, parse_args)
+from e2e_harness import (FIRST_LINES, PANEL, PICTURE_ORIGIN, RING_CLEAR_X, Image, Intro, XServer, check, close,
+                         exit_limit, expected_background, ink_pixels, parse_args, text_shown)
 
 PICTURE_X, PICTURE_Y = PICTURE_ORIGIN
 WHITE = (255, 255, 255)
@@ -52,7 +52,9 @@ with XServer() as server, Intro(server, args.intro, args.work) as intro:
           "the picture reaches the bottom edge")
 
     # The panel: the font's ink inside its rectangle, none right above it.
-    inside = ink_pixels(first, picture, (PANEL[0], PANEL[1], PANEL[2] + 1, PANEL[1] + 26))
+    inside = ink_pixels(first, picture, FIRST_LINES)
+    if inside <= 100:  # a loaded machine composes the reveal's frames later
+        inside = text_shown(server, picture, os.path.join(args.work, "text.xwd"))
     check(inside > 100, "text is revealed at the top of the panel (%d ink pixels)" % inside)
     above = sum(1 for x, y, rgb in first.region(520, PANEL[1] - 10, 640, PANEL[1]) if not close(rgb, WHITE, 2))
     check(above == 0, "nothing of the panel above y 110")

@@ -15,8 +15,8 @@
 #include "app/program_objects.h"
 #include "app/win_main.h"
 #include "music/music_thread.h"
+#include "platform/core/stand_in_clock.h"
 #include "platform/dsound/audio_backend.h"
-#include "platform/win32/stand_in_clock.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
-#include "platform/ddraw/presenter.h"
 #include "platform/ddraw/testing.h"
+#include "platform/present/presenter.h"
 #include "tests/support/intro_requests.h"
 
 namespace {

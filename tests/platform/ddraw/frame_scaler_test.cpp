@@ -2,7 +2,7 @@
 // sampling its header documents: odd sizes, whole scales, scaling down,
 // regions, both source layouts and targets, every instruction-set level; and
 // the promises of the two rectangle mappings.
-#include "platform/ddraw/frame_scaler.h"
+#include "platform/present/frame_scaler.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/ddraw/frame_changes.h"
-#include "platform/ddraw/picture_layout.h"
+#include "platform/present/frame_changes.h"
+#include "platform/present/picture_layout.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/frame_pacing.h"
-#include "platform/win32/virtual_clock.h"
+#include "platform/core/frame_pacing.h"
+#include "platform/core/virtual_clock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/unsupported.h"
+#include "platform/core/unsupported.h"
 
 #include <gtest/gtest.h>
 

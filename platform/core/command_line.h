@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 // Exit codes of the process.
 constexpr int EXIT_CODE_OK = 0;

@@ -5,7 +5,7 @@
 // writing it: a fifth off the time at 2880 x 2160, the copy that presenting
 // makes afterwards included. Nearest gains nothing from them: most of its
 // rows are copies of the row above, which memcpy makes as fast.
-#include "platform/ddraw/frame_scaler_kernels.h"
+#include "platform/present/frame_scaler_kernels.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

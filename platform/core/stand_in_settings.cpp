@@ -1,4 +1,4 @@
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 #include <cstdarg>
 

@@ -1,9 +1,9 @@
-#include "platform/win32/frame_pacing.h"
+#include "platform/core/frame_pacing.h"
 
 #include <algorithm>
 #include <mutex>
 
-#include "platform/win32/stand_in_clock.h"
+#include "platform/core/stand_in_clock.h"
 
 void FramePacer::NoteFlip(int64_t nowUs) {
     if (lastFlipUs_ >= 0 && nowUs > lastFlipUs_) {

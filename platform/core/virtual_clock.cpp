@@ -1,4 +1,4 @@
-#include "platform/win32/virtual_clock.h"
+#include "platform/core/virtual_clock.h"
 
 #include <algorithm>
 #include <cstdio>

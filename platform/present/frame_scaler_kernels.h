@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/ddraw/frame_scaler.h"
+#include "platform/present/frame_scaler.h"
 
 constexpr uint32_t OPAQUE = 0xFF000000u;
 // Horizontal weights count in 1/256, vertical ones in 1/32768.

@@ -11,12 +11,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/ddraw/frame_changes.h"
-#include "platform/ddraw/frame_scaler.h"
-#include "platform/ddraw/picture_layout.h"
-#include "platform/ddraw/presenter.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
+#include "platform/present/frame_changes.h"
+#include "platform/present/frame_scaler.h"
+#include "platform/present/picture_layout.h"
+#include "platform/present/presenter.h"
+#include "platform/present/sdl_window.h"
 
 namespace {
 

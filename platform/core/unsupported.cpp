@@ -1,4 +1,4 @@
-#include "platform/win32/unsupported.h"
+#include "platform/core/unsupported.h"
 
 #include <cstdio>
 #include <mutex>

@@ -2,7 +2,7 @@
 // shape kept, black borders around it. Platform-internal; pure arithmetic.
 #pragma once
 
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 struct PictureLayout {
     int x = 0;  // the picture's rectangle in the output, in pixels

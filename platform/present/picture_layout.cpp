@@ -1,4 +1,4 @@
-#include "platform/ddraw/picture_layout.h"
+#include "platform/present/picture_layout.h"
 
 #include <algorithm>
 #include <cstdint>

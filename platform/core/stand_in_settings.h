@@ -1,3 +1,5 @@
+// Room core/: what every part of the stand-in shares (settings, command line,
+// clocks, pacing, threads, COM, unsupported calls). Includes only include/.
 // The stand-in's settings: how frames reach the screen, the window, the sound.
 // Filled once from the command line before WinMain runs, read-only afterwards
 // (every thread may read them). Platform-internal; the program never sees them.

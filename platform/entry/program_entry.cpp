@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/capture/capture_session.h"
-#include "platform/win32/command_line.h"
+#include "platform/core/command_line.h"
 #include "platform/win32/window_registry.h"
 
 namespace {

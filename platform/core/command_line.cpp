@@ -1,4 +1,4 @@
-#include "platform/win32/command_line.h"
+#include "platform/core/command_line.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,11 +1,11 @@
-#include "platform/win32/stand_in_clock.h"
+#include "platform/core/stand_in_clock.h"
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "platform/win32/virtual_clock.h"
+#include "platform/core/virtual_clock.h"
 
 namespace {
 

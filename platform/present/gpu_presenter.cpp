@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
-#include "platform/ddraw/picture_layout.h"
-#include "platform/ddraw/presenter.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
+#include "platform/present/picture_layout.h"
+#include "platform/present/presenter.h"
+#include "platform/present/sdl_window.h"
 
 namespace {
 

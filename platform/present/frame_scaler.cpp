@@ -16,7 +16,7 @@
 //   of columns that stay in the first-level cache.
 // - The row kernels (frame_scaler_kernels.cpp) have SSE2 and AVX2 forms,
 //   chosen when first used.
-#include "platform/ddraw/frame_scaler.h"
+#include "platform/present/frame_scaler.h"
 
 #include <algorithm>
 #include <array>
@@ -24,8 +24,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/ddraw/frame_scaler_kernels.h"
-#include "platform/ddraw/testing.h"
+#include "platform/present/frame_scaler_kernels.h"
+#include "platform/present/testing.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+// Room present/: a 640 x 480 5-6-5 frame onto a screen (presenters, scaler,
+// layout, changed bands, the choice of presenter). Includes core/ and include/.
 // Presenting the front buffer in the SDL window of the cooperative level. Two
 // presenters, chosen when the window is made: the GPU one (SDL's accelerated
 // renderer scales and letterboxes) and the software one (the scaled frame
@@ -27,7 +29,7 @@ class Presenter {
     virtual bool Present(const FrameView& frame) = 0;
 };
 
-// The window's own kind of presenter (see win32/sdl_window.h).
+// The window's own kind of presenter (see present/sdl_window.h).
 std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND window, SDL_Window* sdlWindow);
 std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow);
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/stand_in_settings.h"
 
 struct SDL_Window;
 

@@ -1,4 +1,4 @@
-#include "platform/ddraw/frame_changes.h"
+#include "platform/present/frame_changes.h"
 
 #include <algorithm>
 #include <bit>

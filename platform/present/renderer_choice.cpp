@@ -1,4 +1,4 @@
-#include "platform/win32/renderer_choice.h"
+#include "platform/present/renderer_choice.h"
 
 #include <SDL.h>
 

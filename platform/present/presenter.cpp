@@ -1,13 +1,13 @@
-#include "platform/ddraw/presenter.h"
+#include "platform/present/presenter.h"
 
 #include <SDL.h>
 
 #include <atomic>
 #include <cstring>
 
-#include "platform/win32/frame_pacing.h"
-#include "platform/win32/sdl_window.h"
-#include "platform/win32/stand_in_settings.h"
+#include "platform/core/frame_pacing.h"
+#include "platform/core/stand_in_settings.h"
+#include "platform/present/sdl_window.h"
 
 namespace {
 
