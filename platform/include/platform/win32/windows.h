@@ -202,8 +202,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HCURSOR SetCursor(HCURSOR cursor);
 HWND GetForegroundWindow();
 
-// The calling thread's queue. When nothing is waiting, PeekMessageA waits up to
-// 1 ms for a message so that a polling loop does not keep a core busy.
+// The calling thread's queue. When nothing is waiting, PeekMessageA waits for
+// input, a timer falling due or shortly before the next frame can be due
+// (learnt from the cadence of Flip; at least 1 ms), so that a polling loop
+// does not keep a core busy.
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Returns 0 with WM_QUIT, -1 for a window that no longer exists, else non-zero.
 BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
