@@ -4,7 +4,9 @@
 #   .clang-format says (clang-format --dry-run --Werror);
 # - clang-tidy's naming check (.clang-tidy) finds nothing in the program and
 #   the stand-in: their sources and their own headers, not the stand-in's
-#   public headers in platform/include, which keep the platform's spelling.
+#   public headers in platform/include, which keep the platform's spelling;
+# - no file includes another by a path that climbs ("../"): such a path
+#   resolves from the including file and would pass the program's fence.
 # Usage: scripts/check-style.sh [build directory with compile_commands.json]
 # (build/default by default, configured when missing). JOBS sets the number of
 # clang-tidy processes (2 by default).
@@ -30,6 +32,18 @@ if find . \( -path ./.git -o -path './build' -o -path './build-*' \) -prune -o \
   echo "formatting: clean"
 else
   echo "formatting: FAILED (clang-format -i the files above)"
+  failed=1
+fi
+
+echo "== includes (no \"../\")"
+climbing=$(find . \( -path ./.git -o -path './build' -o -path './build-*' \) -prune -o \
+             -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
+           xargs -0 grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]\.\./' || true)
+if [ -z "$climbing" ]; then
+  echo "includes: clean"
+else
+  printf '%s\n' "$climbing"
+  echo "includes: FAILED (include from the top of the tree: \"folder/file.h\")"
   failed=1
 fi
 
