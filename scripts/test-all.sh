@@ -3,7 +3,9 @@
 # unit and end-to-end tests (plain and under the address and undefined-behaviour
 # sanitizers), the style gates (scripts/check-style.sh), the Debian package's checks (scripts/check-package.sh), the unit
 # tests under the thread sanitizer, and a short run of every fuzz target
-# (FUZZ_SECONDS each, 60 by default).
+# (FUZZ_SECONDS each, 60 by default). The default stage (build, tests, style,
+# package) runs a second time on Debian 13, in a root made with debootstrap
+# (scripts/test-debian13.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -23,6 +25,9 @@ scripts/check-style.sh build/default
 
 section "package: the .deb of the default build, lintian, validators, file list, installed run"
 scripts/check-package.sh build/default
+
+section "debian13: the default stage again, on Debian 13 (a debootstrap root in build/debian13)"
+scripts/test-debian13.sh
 
 # The sanitizers' options (leak checking with its suppressions, stopping at
 # the first report) come with the asan and tsan test presets.
