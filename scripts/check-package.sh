@@ -39,11 +39,19 @@ desktop-file-validate "$work/root/usr/share/applications/trelk.desktop"
 step "appstreamcli validate --no-net"
 metainfo=("$work"/root/usr/share/metainfo/*.metainfo.xml)
 [ ${#metainfo[@]} -eq 1 ] || fail "expected one metainfo file, found ${#metainfo[*]}"
-appstreamcli validate --no-net --pedantic "${metainfo[0]}"
+# AppStream 1.0 (Debian 13) warns of metadata without a homepage; the project
+# has none until TRELK_HOMEPAGE is set, so then that one warning is only
+# noted. AppStream 0.16 (Debian 12) neither warns nor knows the tag.
+overrides=()
+appstream_major=$(appstreamcli --version | sed -n 's/.*version: *\([0-9]*\)\..*/\1/p')
+if [ "${appstream_major:-0}" -ge 1 ] && ! grep -q '<url type="homepage">' "${metainfo[0]}"; then
+  overrides=(--override=url-homepage-missing=info)
+fi
+appstreamcli validate --no-net --pedantic "${overrides[@]}" "${metainfo[0]}"
 # The same metadata with example web addresses: the homepage and screenshot
 # elements that TRELK_HOMEPAGE and TRELK_SCREENSHOT_URL add are valid too.
 appstreamcli validate --no-net --pedantic "$build/packaging/example-urls/$(basename "${metainfo[0]}")"
-appstreamcli validate-tree --no-net --pedantic "$work/root"
+appstreamcli validate-tree --no-net --pedantic "${overrides[@]}" "$work/root"
 
 step "man --warnings"
 LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$work/root/usr/share/man/man6/trelk.6.gz" \
