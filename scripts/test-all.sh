@@ -15,6 +15,13 @@ fuzz_seconds=${FUZZ_SECONDS:-60}
 
 section() { printf '\n== %s\n' "$*"; }
 
+# The Debian 13 root is made and its packages installed (mostly network and
+# disk) while the host builds; the Debian 13 stage below waits for it.
+mkdir -p build
+scripts/test-debian13.sh --prepare >build/debian13-prepare.log 2>&1 &
+prepare=$!
+trap 'kill "$prepare" 2>/dev/null || true' EXIT
+
 section "default: build, unit and end-to-end tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
@@ -27,6 +34,12 @@ section "package: the .deb of the default build, lintian, validators, file list,
 scripts/check-package.sh build/default
 
 section "debian13: the default stage again, on Debian 13 (a debootstrap root in build/debian13)"
+if ! wait "$prepare"; then
+  cat build/debian13-prepare.log
+  echo "the Debian 13 root could not be made or its packages installed" >&2
+  exit 1
+fi
+grep -e '^-- debian13' -e '^test-debian13' build/debian13-prepare.log || true
 scripts/test-debian13.sh
 
 # The sanitizers' options (leak checking with its suppressions, stopping at

@@ -11,7 +11,14 @@
 # /trelk inside the root and built in build/debian13/default, apart from the
 # host's builds. Everything mounted is unmounted on exit.
 #   scripts/test-debian13.sh            (as root, or through sudo)
+#   scripts/test-debian13.sh --prepare  only makes the root and installs the
+#                                       packages (scripts/test-all.sh does this
+#                                       while the host builds)
 set -euo pipefail
+prepare_only=false
+if [ "${1:-}" = --prepare ]; then
+  prepare_only=true
+fi
 cd "$(dirname "$0")/.."
 top=$(pwd -P)
 stage=$top/build/debian13
@@ -66,6 +73,7 @@ unmount_all() {
   done
 }
 trap unmount_all EXIT
+trap 'exit 143' TERM INT
 
 if [ -n "$(mounted_below)" ]; then
   echo "test-debian13: something is still mounted in $root; unmounting it"
@@ -112,6 +120,9 @@ in_root() {
 echo "-- debian13: $(in_root 'cat /etc/debian_version') in $root"
 in_root scripts/install-deps.sh
 timed "installing the packages"
+if $prepare_only; then
+  exit 0
+fi
 
 build=build/debian13/default
 in_root "cmake --preset default -B $build >/dev/null && cmake --build $build -j 2"
