@@ -118,6 +118,9 @@ in_root() {
 }
 
 echo "-- debian13: $(in_root 'cat /etc/debian_version') in $root"
+# A run stopped while dpkg worked leaves packages half set up; apt then
+# refuses to install anything until they are finished.
+in_root "dpkg --configure -a"
 in_root scripts/install-deps.sh
 timed "installing the packages"
 if $prepare_only; then
