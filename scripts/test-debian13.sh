@@ -9,7 +9,8 @@
 # machine's apt uses (the URIs of /etc/apt/sources.list.d/debian.sources, or
 # the first "deb" line of /etc/apt/sources.list). The tree is bind-mounted at
 # /trelk inside the root and built in build/debian13/default, apart from the
-# host's builds. Everything mounted is unmounted on exit.
+# host's builds. The mounts live in the script's own mount namespace and are
+# undone on exit.
 #   scripts/test-debian13.sh            (as root, or through sudo)
 #   scripts/test-debian13.sh --prepare  only makes the root and installs the
 #                                       packages (scripts/test-all.sh does this
@@ -35,6 +36,12 @@ fi
 
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo --preserve-env=CI "$0" "$@"
+fi
+# The mounts are made in a mount namespace of the script's own: they go with
+# it however it ends, and the host never sees its /dev bound into the root
+# (where removing build/ would reach it).
+if [ -z "${TRELK_DEBIAN13_NAMESPACE:-}" ]; then
+  exec env TRELK_DEBIAN13_NAMESPACE=1 unshare --mount --propagation private "$0" "$@"
 fi
 
 clock() { date +%s; }
