@@ -22,28 +22,41 @@ deb="$build/trelk_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $deb after the build"
 step "package: $deb"
 
+dpkg-deb -x "$deb" "$work/root"
+metainfo=("$work"/root/usr/share/metainfo/*.metainfo.xml)
+[ ${#metainfo[@]} -eq 1 ] || fail "expected one metainfo file, found ${#metainfo[*]}"
+# AppStream 1.0 (Debian 13) warns of metadata without a homepage, and lintian
+# passes that on as appstream-metadata-validation-failed. The project has no
+# homepage until TRELK_HOMEPAGE is set, so then that one warning is only
+# noted: appstreamcli below still validates everything else, and the metadata
+# with example addresses in full. AppStream 0.16 (Debian 12) neither warns
+# nor knows the tag.
+overrides=()
+lintian_suppressed=()
+appstream_major=$(appstreamcli --version | sed -n 's/.*version: *\([0-9]*\)\..*/\1/p')
+if [ "${appstream_major:-0}" -ge 1 ] && ! grep -q '<url type="homepage">' "${metainfo[0]}"; then
+  overrides=(--override=url-homepage-missing=info)
+  lintian_suppressed=(--suppress-tags appstream-metadata-validation-failed)
+fi
+
 step "lintian"
 # Errors and warnings fail; info and pedantic tags are shown, not fatal.
 # As root (CI) lintian adds 'running with root privileges is not recommended',
 # which is about how it is run, not about the package.
 status=0
-lintian --fail-on error,warning --info --pedantic --display-experimental "$deb" >"$work/lintian.txt" 2>&1 || status=$?
+lintian --fail-on error,warning --info --pedantic --display-experimental "${lintian_suppressed[@]}" "$deb" >"$work/lintian.txt" 2>&1 || status=$?
 grep -v '^running with root privileges is not recommended!$' "$work/lintian.txt" || true
 [ "$status" -eq 0 ] || fail "lintian found errors or warnings (exit $status)"
-
-dpkg-deb -x "$deb" "$work/root"
 
 step "desktop-file-validate"
 desktop-file-validate "$work/root/usr/share/applications/trelk.desktop"
 
 step "appstreamcli validate --no-net"
-metainfo=("$work"/root/usr/share/metainfo/*.metainfo.xml)
-[ ${#metainfo[@]} -eq 1 ] || fail "expected one metainfo file, found ${#metainfo[*]}"
-appstreamcli validate --no-net --pedantic "${metainfo[0]}"
+appstreamcli validate --no-net --pedantic "${overrides[@]}" "${metainfo[0]}"
 # The same metadata with example web addresses: the homepage and screenshot
 # elements that TRELK_HOMEPAGE and TRELK_SCREENSHOT_URL add are valid too.
 appstreamcli validate --no-net --pedantic "$build/packaging/example-urls/$(basename "${metainfo[0]}")"
-appstreamcli validate-tree --no-net --pedantic "$work/root"
+appstreamcli validate-tree --no-net --pedantic "${overrides[@]}" "$work/root"
 
 step "man --warnings"
 LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$work/root/usr/share/man/man6/trelk.6.gz" \

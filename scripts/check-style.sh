@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Checks the style gates and fails when one finds anything:
 # - every C++ file of the tree (build directories left out) is formatted as
-#   .clang-format says (clang-format --dry-run --Werror);
+#   .clang-format says (clang-format --dry-run --Werror). The tree's formatter
+#   is clang-format 14 (Debian 12): clang-format 19 (Debian 13) reads the same
+#   settings but lays out some constructs otherwise (requires clauses, for
+#   one), and no option both versions know makes them agree. With another
+#   version the check runs and reports, but only clang-format 14 fails it;
 # - clang-tidy's naming check (.clang-tidy) finds nothing in the program and
 #   the stand-in: their sources and their own headers, not the stand-in's
 #   public headers in platform/include, which keep the platform's spelling;
@@ -25,14 +29,19 @@ fi
 
 failed=0
 
-echo "== formatting (clang-format)"
+formatter_major=14
+major=$(clang-format --version | sed -n 's/.*clang-format version \([0-9]*\).*/\1/p')
+echo "== formatting (clang-format $major)"
 if find . \( -path ./.git -o -path './build' -o -path './build-*' \) -prune -o \
      -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
    xargs -0 clang-format --dry-run --Werror; then
   echo "formatting: clean"
-else
+elif [ "$major" = "$formatter_major" ]; then
   echo "formatting: FAILED (clang-format -i the files above)"
   failed=1
+else
+  echo "formatting: clang-format $major lays out the files above otherwise; the tree's formatter," \
+    "clang-format $formatter_major, decides (not a failure)"
 fi
 
 echo "== includes (no \"../\")"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the intro and its tests need, when any is missing.
+# The same list serves Debian 12 and Debian 13: only names both releases have
+# (the unversioned ones, e.g. libclang-rt-dev, which follows the release's
+# default clang).
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format clang-tidy
+  cmake ninja-build g++ clang libclang-rt-dev pkg-config debootstrap clang-format clang-tidy
   libsdl2-dev libmikmod-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev libpng-dev
   libwayland-dev libpixman-1-dev libswscale-dev libavformat-dev libavcodec-dev

@@ -3,7 +3,9 @@
 # unit and end-to-end tests (plain and under the address and undefined-behaviour
 # sanitizers), the style gates (scripts/check-style.sh), the Debian package's checks (scripts/check-package.sh), the unit
 # tests under the thread sanitizer, and a short run of every fuzz target
-# (FUZZ_SECONDS each, 60 by default).
+# (FUZZ_SECONDS each, 60 by default). The default stage (build, tests, style,
+# package) runs a second time on Debian 13, in a root made with debootstrap
+# (scripts/test-debian13.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,6 +14,13 @@ jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
 section() { printf '\n== %s\n' "$*"; }
+
+# The Debian 13 root is made and its packages installed (mostly network and
+# disk) while the host builds; the Debian 13 stage below waits for it.
+mkdir -p build
+scripts/test-debian13.sh --prepare >build/debian13-prepare.log 2>&1 &
+prepare=$!
+trap 'kill "$prepare" 2>/dev/null || true' EXIT
 
 section "default: build, unit and end-to-end tests"
 cmake --preset default >/dev/null
@@ -23,6 +32,15 @@ scripts/check-style.sh build/default
 
 section "package: the .deb of the default build, lintian, validators, file list, installed run"
 scripts/check-package.sh build/default
+
+section "debian13: the default stage again, on Debian 13 (a debootstrap root in build/debian13)"
+if ! wait "$prepare"; then
+  cat build/debian13-prepare.log
+  echo "the Debian 13 root could not be made or its packages installed" >&2
+  exit 1
+fi
+grep -e '^-- debian13' -e '^test-debian13' build/debian13-prepare.log || true
+scripts/test-debian13.sh
 
 # The sanitizers' options (leak checking with its suppressions, stopping at
 # the first report) come with the asan and tsan test presets.

@@ -143,8 +143,10 @@ void WaitForInput(int timeoutMs) {
         ClockWaitUntilUs((ClockNowUs() / 1000 + 1) * 1000);
         return;
     }
-    if (ThisThreadHasSdlWindows()) {
-        SDL_WaitEventTimeout(nullptr, timeoutMs);
+    if (ThisThreadHasSdlWindows() && !SdlDisplayGone()) {
+        if (!WaitOnWaylandConnection(timeoutMs)) {
+            SDL_WaitEventTimeout(nullptr, timeoutMs);
+        }
         return;
     }
     ThreadQueue& queue = OwnQueue();
@@ -236,6 +238,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SDL_Event wake{};
         wake.type = SDL_USEREVENT;
         SDL_PushEvent(&wake);
+        WakeWaylandWait();
     }
     return TRUE;
 }

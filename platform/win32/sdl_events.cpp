@@ -5,11 +5,14 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/win32/window_registry.h"
 
 #if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <wayland-client-core.h>
 #endif
 
@@ -29,6 +32,46 @@ bool DisplayConnectionLost(SDL_Window* window) {
     (void)window;
 #endif
     return false;
+}
+
+// SDL's Wayland connection of a window, or null on any other display.
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+wl_display* WaylandDisplayOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+        info.subsystem == SDL_SYSWM_WAYLAND) {
+        return info.info.wl.display;
+    }
+    return nullptr;
+}
+#endif
+
+// The compositor hung up on SDL's connection. Debian 13's default libdecor
+// plugin (GTK's) ends the whole process with _exit(1) as soon as it notices
+// that, which it does whenever SDL pumps events or wakes from a wait; so on
+// Wayland the stand-in waits on the connection itself, looks for the hang-up
+// before SDL is asked, and asks SDL nothing more after it.
+bool WaylandHungUp(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+    if (wl_display* display = WaylandDisplayOf(window)) {
+        pollfd connection{wl_display_get_fd(display), 0, 0};
+        return wl_display_get_error(display) != 0 ||
+               (poll(&connection, 1, 0) == 1 && (connection.revents & (POLLHUP | POLLERR)) != 0);
+    }
+#else
+    (void)window;
+#endif
+    return false;
+}
+
+std::atomic<bool> displayGone{false};
+
+// The run ends as a failure, as it does when an X server goes away.
+void EndForLostDisplay(WindowRecord* first) {
+    std::fprintf(stderr, "trelk: the connection to the display was lost\n");
+    MarkVideoUnavailable();
+    PostMessageA(first->handle, WM_CLOSE, 0, 0);
 }
 
 HWND TargetWindow(uint32_t sdlWindowId) {
@@ -65,7 +108,64 @@ void SendSetCursor(uint32_t sdlWindowId) {
 
 }  // namespace
 
+bool SdlDisplayGone() {
+    if (!displayGone.load()) {
+        WindowRecord* first = FirstWindowOfThisThread();
+        if (first != nullptr && WaylandHungUp(first->sdlWindow)) {
+            displayGone.store(true);
+            EndForLostDisplay(first);
+        }
+    }
+    return displayGone.load();
+}
+
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+namespace {
+// Written by other threads' posts to wake a wait on the Wayland connection.
+int WakeFd() {
+    static const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
+}  // namespace
+#endif
+
+void WakeWaylandWait() {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+    if (WakeFd() >= 0) {
+        eventfd_write(WakeFd(), 1);
+    }
+#endif
+}
+
+bool WaitOnWaylandConnection(int timeoutMs) {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
+    WindowRecord* first = FirstWindowOfThisThread();
+    wl_display* display = first != nullptr ? WaylandDisplayOf(first->sdlWindow) : nullptr;
+    if (display == nullptr || WakeFd() < 0) {
+        return false;
+    }
+    // Events already read but not handed out: no wait.
+    if (wl_display_prepare_read(display) != 0) {
+        return true;
+    }
+    wl_display_flush(display);
+    pollfd waits[2] = {{wl_display_get_fd(display), POLLIN, 0}, {WakeFd(), POLLIN, 0}};
+    poll(waits, 2, timeoutMs);
+    // SDL reads the connection itself when it is next pumped.
+    wl_display_cancel_read(display);
+    eventfd_t ignored = 0;
+    eventfd_read(WakeFd(), &ignored);
+    return true;
+#else
+    (void)timeoutMs;
+    return false;
+#endif
+}
+
 void PumpSdlEvents() {
+    if (SdlDisplayGone()) {
+        return;
+    }
     SDL_Event event;
     bool closeSent = false;
     while (SDL_PollEvent(&event) != 0) {
@@ -101,10 +201,11 @@ void PumpSdlEvents() {
                 if (!closeSent) {
                     if (WindowRecord* first = FirstWindowOfThisThread()) {
                         if (DisplayConnectionLost(first->sdlWindow)) {
-                            std::fprintf(stderr, "trelk: the connection to the display was lost\n");
-                            MarkVideoUnavailable();
+                            displayGone.store(true);
+                            EndForLostDisplay(first);
+                        } else {
+                            PostMessageA(first->handle, WM_CLOSE, 0, 0);
                         }
-                        PostMessageA(first->handle, WM_CLOSE, 0, 0);
                         closeSent = true;
                     }
                 }

@@ -60,5 +60,14 @@ uint64_t QueueClockMs();
 void DiscardMessagesFor(HWND window, std::thread::id owner);
 // Translates pending SDL events into window messages (main thread only).
 void PumpSdlEvents();
+// True once the display's connection is known to be lost (the run is then
+// being closed); SDL must not be pumped or waited on any more. Main thread.
+bool SdlDisplayGone();
+// On Wayland, waits up to timeoutMs for the compositor to send something or
+// for WakeWaylandWait, without letting SDL read the connection, and returns
+// true; elsewhere returns false at once. Main thread.
+bool WaitOnWaylandConnection(int timeoutMs);
+// Ends a WaitOnWaylandConnection early (any thread).
+void WakeWaylandWait();
 // Virtual-key code for an SDL key code, or 0 when the key has none.
 int VirtualKeyFromSdl(int32_t sdlKey);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -174,7 +175,11 @@ GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool 
     frame.height = height;
     frame.interlaced = interlaced;
     frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
-    return GifStreamSpec{true, width, height, RandomColours(colours, seed), {frame}};
+    // Moved in rather than copied through an initializer list, whose
+    // temporary's destruction GCC 14 takes for a null dereference.
+    GifStreamSpec spec{true, width, height, RandomColours(colours, seed), {}};
+    spec.frames.push_back(std::move(frame));
+    return spec;
 }
 
 CodePacker::CodePacker(int minCodeSize)
