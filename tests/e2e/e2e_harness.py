@@ -388,7 +388,16 @@ class Intro:
             time.sleep(0.05)
         tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.server.env(), capture_output=True,
                               text=True).stdout
+        self.save_stacks()
         fail("no steady window titled %r within %.0f s (seen: %s; windows:\n%s)" % (TITLE, timeout, history, tree))
+
+    def save_stacks(self):
+        """Where each of the intro's threads is, for the failure report."""
+        if shutil.which("gdb") and self.process.poll() is None:
+            stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
+                                    capture_output=True, text=True).stdout
+            with open(os.path.join(self.work, "hang-stacks.txt"), "w") as f:
+                f.write(stacks)
 
     def key(self, name):
         self.server.xdotool("key", name)
@@ -406,12 +415,7 @@ class Intro:
         try:
             code = self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            if shutil.which("gdb"):
-                # Where it hangs, for the failure report.
-                stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
-                                        capture_output=True, text=True).stdout
-                with open(os.path.join(self.work, "hang-stacks.txt"), "w") as f:
-                    f.write(stacks)
+            self.save_stacks()
             self.process.send_signal(signal.SIGKILL)
             self.process.wait()
             fail("the intro did not end within %.1f s" % timeout)
