@@ -177,9 +177,9 @@ GifStreamSpec RandomGif(int width, int height, int colours, uint32_t seed, bool 
     frame.pixels = RandomPixels(width, height, colours, seed + 1, runLength);
     // Moved in rather than copied through an initializer list, whose
     // temporary's destruction GCC 14 takes for a null dereference.
-    GifStreamSpec spec{true, width, height, RandomColours(colours, seed), {}};
-    spec.frames.push_back(std::move(frame));
-    return spec;
+    GifStreamSpec stream{true, width, height, RandomColours(colours, seed), {}};
+    stream.frames.push_back(std::move(frame));
+    return stream;
 }
 
 CodePacker::CodePacker(int minCodeSize)
