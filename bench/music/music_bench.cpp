@@ -71,7 +71,7 @@ void BM_MixVoicesForOneSecond(benchmark::State& state) {
         buffer->Release();
     }
     device->Release();
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
 }
 BENCHMARK(BM_MixVoicesForOneSecond)->Arg(4)->Arg(32)->Unit(benchmark::kMillisecond);
 
@@ -165,7 +165,7 @@ void BM_SongPathThroughOurDriver(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
     }
     UnloadSong(song);
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
     SetMultimediaTimerForTesting(nullptr);
 }
 BENCHMARK(BM_SongPathThroughOurDriver)->Unit(benchmark::kMillisecond);

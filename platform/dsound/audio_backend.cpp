@@ -1,7 +1,5 @@
 #include "platform/dsound/audio_backend.h"
 
-#include <SDL.h>
-
 #include <atomic>
 #include <mutex>
 
@@ -10,61 +8,7 @@
 
 namespace {
 
-std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Sdl};
-
-// ---- SDL2 ------------------------------------------------------------------
-class SdlAudioOutput final : public AudioOutput {
-  public:
-    SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user)
-        : device_(device), pull_(pull), user_(user) {}
-    ~SdlAudioOutput() override {
-        // Closing waits for a running callback, so nothing pulls afterwards.
-        SDL_CloseAudioDevice(device_);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
-    SdlAudioOutput(const SdlAudioOutput&) = delete;
-    SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
-
-    void Start() { SDL_PauseAudioDevice(device_, 0); }
-
-    static void Callback(void* self, Uint8* stream, int length) {
-        auto* output = static_cast<SdlAudioOutput*>(self);
-        auto* samples = reinterpret_cast<int16_t*>(stream);
-        const size_t frames = static_cast<size_t>(length) / 4;
-        output->pull_(output->user_, samples, frames);
-        ApplyOutputLevel(samples, frames * 2, Settings().volume);
-    }
-
-    void Bind(SDL_AudioDeviceID device) { device_ = device; }
-
-  private:
-    SDL_AudioDeviceID device_;
-    AudioPullFunction pull_;
-    void* user_;
-};
-
-std::unique_ptr<AudioOutput> OpenSdlOutput(int rate, AudioPullFunction pull, void* user) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
-        return nullptr;
-    }
-    auto output = std::make_unique<SdlAudioOutput>(0, pull, user);
-    SDL_AudioSpec want{};
-    want.freq = rate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = 512;  // about 12 ms: the play cursor leads what is heard by that much
-    want.callback = &SdlAudioOutput::Callback;
-    want.userdata = output.get();
-    // No changes allowed: SDL converts to whatever the device really takes.
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
-    }
-    output->Bind(device);
-    output->Start();
-    return output;
-}
+std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Device};
 
 // ---- Memory ----------------------------------------------------------------
 struct MemoryDevice {
@@ -121,8 +65,8 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
         return nullptr;  // --no-sound: as on a PC without a sound card
     }
     switch (selectedBackend.load()) {
-        case AudioBackendKind::Sdl:
-            return OpenSdlOutput(rate, pull, user);
+        case AudioBackendKind::Device:
+            return OpenDeviceOutput(rate, pull, user);
         case AudioBackendKind::Memory:
             return OpenMemoryOutput(pull, user);
         case AudioBackendKind::Unavailable:

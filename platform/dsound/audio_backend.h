@@ -1,7 +1,7 @@
 // Platform-internal: the audio output device behind a DirectSound object.
-// The SDL2 backend plays to the default device; the memory backend lets a
-// test pull mixed frames by hand; the unavailable backend is a PC without a
-// sound card.
+// The device backend plays to the default device (SDL2 natively, Web Audio
+// in a web page); the memory backend lets a test pull mixed frames by hand;
+// the unavailable backend is a PC without a sound card.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <memory>
 
 // Fills `frames` interleaved stereo 16-bit frames. Called on the device's
-// own thread (SDL) or on the thread of PullMemoryAudio.
+// own thread or on the thread of PullMemoryAudio.
 using AudioPullFunction = void (*)(void* user, int16_t* stereo, size_t frames);
 
 class AudioOutput {
@@ -24,7 +24,11 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
 // output level of the live device (--volume); the mix itself is unchanged.
 void ApplyOutputLevel(int16_t* samples, size_t count, int volume);
 
-enum class AudioBackendKind { Sdl, Memory, Unavailable };
+// The device's own output (dsound/sdl_audio_output.cpp natively, web/ in a
+// web page); null when there is no device.
+std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user);
+
+enum class AudioBackendKind { Device, Memory, Unavailable };
 // A capture takes the sound from the memory backend at the device's pace.
 void SelectAudioBackend(AudioBackendKind kind);
 

@@ -1,13 +1,9 @@
 #include "platform/present/presenter.h"
 
-#include <SDL.h>
-
 #include <atomic>
 #include <cstring>
 
 #include "platform/core/frame_pacing.h"
-#include "platform/core/stand_in_settings.h"
-#include "platform/present/sdl_window.h"
 
 namespace {
 
@@ -36,34 +32,5 @@ void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool 
         offScreen->Present(FrameView{pixels, width, height, rgb555});
         return;
     }
-    SDL_Window* sdlWindow = window != nullptr ? SdlWindowOf(window) : nullptr;
-    if (sdlWindow == nullptr || failed_) {
-        return;
-    }
-    if (sdlWindow != sdlWindow_) {
-        // A new window: whatever belonged to the old one went with it.
-        presenter_.reset();
-        sdlWindow_ = sdlWindow;
-        presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow)
-                                                      : MakeSoftwarePresenter(window, sdlWindow);
-    }
-    const Uint64 started = SDL_GetPerformanceCounter();
-    if (!presenter_->Present(FrameView{pixels, width, height, rgb555})) {
-        failed_ = true;
-        EndRunCannotPresent(window);
-        return;
-    }
-    if (!presentedOnce_) {
-        // The first frame fills the whole window, most of it memory touched for
-        // the first time by this process and by the display server: at large
-        // sizes it takes far longer than any later frame.
-        presentedOnce_ = true;
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        SDL_GetWindowSizeInPixels(sdlWindow, &drawableWidth, &drawableHeight);
-        Verbose("the first frame took %.1f ms to present (%d x %d)",
-                static_cast<double>(SDL_GetPerformanceCounter() - started) * 1000.0 /
-                    static_cast<double>(SDL_GetPerformanceFrequency()),
-                drawableWidth, drawableHeight);
-    }
+    PresentInWindow(FrameView{pixels, width, height, rgb555});
 }

@@ -54,6 +54,10 @@ struct PresentTarget {
     bool exclusive = false;
 
   private:
+    // The screen's part (natively SDL; nothing in a web page, whose frames
+    // go to the off-screen presenter).
+    void PresentInWindow(const FrameView& frame);
+
     SDL_Window* sdlWindow_ = nullptr;
     std::unique_ptr<Presenter> presenter_;
     bool failed_ = false;  // said once; the run is ending

@@ -1,12 +1,10 @@
-// Message boxes as SDL message boxes; without a display the text goes to
+// Message boxes on the screen (win32/screen.h); without one the text goes to
 // standard error so that nothing blocks and nothing is lost.
-#include <SDL.h>
-
 #include <atomic>
 #include <cstdio>
 
 #include "platform/core/unsupported.h"
-#include "platform/present/sdl_window.h"
+#include "platform/win32/screen.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/windows.h"
 
@@ -28,17 +26,6 @@ void ReportBoxExtras(UINT type) {
     }
 }
 
-Uint32 SdlFlagsFor(UINT type) {
-    switch (type & 0xF0) {
-        case MB_ICONERROR:
-            return SDL_MESSAGEBOX_ERROR;
-        case MB_ICONWARNING:
-            return SDL_MESSAGEBOX_WARNING;
-        default:
-            return SDL_MESSAGEBOX_INFORMATION;
-    }
-}
-
 }  // namespace
 
 void SetMessageBoxHookForTesting(MessageBoxHook hook) { messageBoxHook.store(hook); }
@@ -52,8 +39,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // A null caption shows the system's default caption.
     const char* title = caption != nullptr ? caption : "Error";
     const char* body = text != nullptr ? text : "";
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 &&
-        SDL_ShowSimpleMessageBox(SdlFlagsFor(type), title, body, SdlWindowOf(owner)) == 0) {
+    if (ShowScreenMessageBox(type, title, body, owner)) {
         return IDOK;
     }
     std::fprintf(stderr, "%s: %s\n", title, body);

@@ -1,7 +1,5 @@
 // Per-thread message queues: posted messages first, then WM_QUIT once nothing
 // is posted, then WM_TIMER for a due timer, as Windows produces them.
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -11,6 +9,7 @@
 #include "platform/core/frame_pacing.h"
 #include "platform/core/stand_in_clock.h"
 #include "platform/core/unsupported.h"
+#include "platform/win32/screen.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -92,7 +91,7 @@ bool TakeDueTimer(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool re
 
 bool Retrieve(MSG* out, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
     if (ThisThreadHasSdlWindows()) {
-        PumpSdlEvents();
+        PumpScreenInput();
     }
     ThreadQueue& queue = OwnQueue();
     {
@@ -143,10 +142,7 @@ void WaitForInput(int timeoutMs) {
         ClockWaitUntilUs((ClockNowUs() / 1000 + 1) * 1000);
         return;
     }
-    if (ThisThreadHasSdlWindows() && !SdlDisplayGone()) {
-        if (!WaitOnWaylandConnection(timeoutMs)) {
-            SDL_WaitEventTimeout(nullptr, timeoutMs);
-        }
+    if (ThisThreadHasSdlWindows() && WaitForScreenInput(timeoutMs)) {
         return;
     }
     ThreadQueue& queue = OwnQueue();
@@ -234,11 +230,8 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     queue.posted.notify_all();
     if (ownerWaitsInSdl && owner != std::this_thread::get_id()) {
-        // Wakes the window's thread, which waits for input in SDL.
-        SDL_Event wake{};
-        wake.type = SDL_USEREVENT;
-        SDL_PushEvent(&wake);
-        WakeWaylandWait();
+        // Wakes the window's thread, which waits for input from the screen.
+        WakeScreenInput();
     }
     return TRUE;
 }

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/win32/screen.h"
+#include "platform/win32/sdl_input.h"
 #include "platform/win32/window_registry.h"
 
 #if defined(SDL_VIDEO_DRIVER_WAYLAND) && defined(TRELK_HAVE_WAYLAND)
@@ -162,7 +164,7 @@ bool WaitOnWaylandConnection(int timeoutMs) {
 #endif
 }
 
-void PumpSdlEvents() {
+void PumpScreenInput() {
     if (SdlDisplayGone()) {
         return;
     }
@@ -217,4 +219,25 @@ void PumpSdlEvents() {
                 break;
         }
     }
+}
+
+bool WaitForScreenInput(int timeoutMs) {
+    if (SdlDisplayGone()) {
+        return false;
+    }
+    if (!WaitOnWaylandConnection(timeoutMs)) {
+        SDL_WaitEventTimeout(nullptr, timeoutMs);
+    }
+    return true;
+}
+
+void WakeScreenInput() {
+    SDL_Event wake{};
+    wake.type = SDL_USEREVENT;
+    SDL_PushEvent(&wake);
+    WakeWaylandWait();
+}
+
+WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId) {
+    return FindWindowOfSdlWindow(SDL_GetWindowFromID(sdlWindowId));
 }

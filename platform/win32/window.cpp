@@ -1,8 +1,6 @@
 // Windows: classes, creation and destruction, and the default window procedure.
-// The main window is an SDL window covering the chosen monitor with the cursor
-// hidden, or with --windowed a 640 x 480 window that can be resized.
-#include <SDL.h>
-
+// The main window covers the chosen monitor with the cursor hidden, or with
+// --windowed is a 640 x 480 window that can be resized (win32/screen.h).
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +10,8 @@
 
 #include "platform/core/stand_in_settings.h"
 #include "platform/core/unsupported.h"
-#include "platform/present/renderer_choice.h"
 #include "platform/present/sdl_window.h"
+#include "platform/win32/screen.h"
 #include "platform/win32/testing.h"
 #include "platform/win32/window_registry.h"
 
@@ -36,21 +34,6 @@ Registry& TheRegistry() {
 
 std::atomic<bool> headlessWindows{false};
 std::atomic<bool> videoUnavailable{false};
-
-// A fully transparent cursor. SDL's own hidden state is not always carried
-// over to the X window, a cursor image of its own is.
-void HideCursor() {
-    static SDL_Cursor* blank = nullptr;
-    if (blank == nullptr) {
-        const Uint8 nothing[8] = {};
-        blank = SDL_CreateCursor(nothing, nothing, 8, 8, 0, 0);
-    }
-    if (blank != nullptr) {
-        SDL_SetCursor(blank);
-    } else {
-        SDL_ShowCursor(SDL_DISABLE);
-    }
-}
 
 // What a window class asks for beyond its procedure: nothing of it is kept.
 void ReportClassExtras(const WNDCLASSEXA& windowClass) {
@@ -97,131 +80,6 @@ void ReportWindowExtras(DWORD exStyle, DWORD style, int x, int y, int width, int
     }
 }
 
-// No cursor over the full-screen picture; over a window, the desktop's own.
-void ApplyCursor(bool fullScreen) {
-    if (fullScreen) {
-        HideCursor();
-        return;
-    }
-    SDL_SetCursor(SDL_GetDefaultCursor());
-    SDL_ShowCursor(SDL_ENABLE);
-}
-
-// False when SDL fell back to a video driver that shows nothing (off-screen,
-// dummy), which it does when the named X display cannot be opened; a driver
-// chosen on purpose with SDL_VIDEODRIVER is taken as it is.
-bool OnScreenDriver() {
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    if (chosen != nullptr && chosen[0] != '\0') {
-        return true;
-    }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0 &&
-           std::strcmp(driver, "evdev") != 0;
-}
-
-// Starts SDL video. An X server that is busy setting up (a display just
-// started, say) can refuse the first attempt, and SDL then settles for its
-// off-screen driver: such a start is undone and tried again for up to a second.
-bool StartVideo() {
-    // With only an X display named, ask for X11 alone: probing Wayland first
-    // only prints complaints.
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((chosen == nullptr || chosen[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    }
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            if (OnScreenDriver()) {
-                return true;
-            }
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        }
-        SDL_Delay(100);
-    }
-    return false;
-}
-
-bool IsWaylandDriver() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
-}
-
-// The chosen monitor, or a clear error when this desktop has no such monitor.
-bool ChosenDisplayExists(int display) {
-    const int displays = SDL_GetNumVideoDisplays();
-    if (display < displays) {
-        return true;
-    }
-    std::fprintf(stderr, "trelk: there is no display %d (this desktop has %d, counted from 0)\n", display,
-                 displays);
-    return false;
-}
-
-SDL_Window* CreateSdlWindow(LPCSTR className, LPCSTR title, bool* presentsWithGpu) {
-    // X11 reports the window class to the window manager and to tools such as
-    // xdotool; SDL reads it when video starts.
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-        setenv("SDL_VIDEO_X11_WMCLASS", className, 1);
-    }
-    if (!StartVideo()) {
-        std::fprintf(stderr, "trelk: no display available (%s)\n", SDL_GetError());
-        videoUnavailable.store(true);
-        return nullptr;
-    }
-    if (!OnScreenDriver()) {
-        const char* driver = SDL_GetCurrentVideoDriver();
-        std::fprintf(stderr, "trelk: no display available (cannot open display \"%s\"; video driver %s)\n",
-                     std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "",
-                     driver != nullptr ? driver : "none");
-        videoUnavailable.store(true);
-        return nullptr;
-    }
-    const StandInSettings& settings = Settings();
-    if (!ChosenDisplayExists(settings.display)) {
-        videoUnavailable.store(true);
-        return nullptr;
-    }
-    const bool wayland = IsWaylandDriver();
-    std::string reason;
-    // On Wayland even the software presenter's surface is an OpenGL ES texture
-    // inside SDL: the window is made for OpenGL either way, so it is never replaced.
-    const bool openGl = WindowWantsOpenGl(settings.renderer, wayland, &reason) || wayland;
-    Verbose("video driver %s, %d display(s); window %s OpenGL (%s)", SDL_GetCurrentVideoDriver(),
-            SDL_GetNumVideoDisplays(), openGl ? "with" : "without", reason.c_str());
-    if (!wayland) {
-        // The window's pixels go straight to the X server (shared memory);
-        // left to itself SDL would put an OpenGL texture behind the surface.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    }
-    // Focus moving to another monitor must not minimise a full-screen intro.
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (openGl ? SDL_WINDOW_OPENGL : 0);
-    SDL_Rect bounds{0, 0, 640, 480};
-    if (settings.windowed) {
-        flags |= SDL_WINDOW_RESIZABLE;
-        bounds.x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(settings.display));
-        bounds.y = bounds.x;
-    } else {
-        flags |= SDL_WINDOW_BORDERLESS;
-        SDL_GetDisplayBounds(settings.display, &bounds);
-    }
-    SDL_Window* window =
-        SDL_CreateWindow(title != nullptr ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
-    if (window == nullptr) {
-        std::fprintf(stderr, "trelk: cannot make the window: %s\n", SDL_GetError());
-        return nullptr;
-    }
-    *presentsWithGpu = openGl && settings.renderer != RendererChoice::Software &&
-                       SetUpGpuRenderer(window, settings.renderer, wayland);
-    if (!openGl || settings.renderer == RendererChoice::Software) {
-        Verbose("presenting in software (%s)", reason.c_str());  // else SetUpGpuRenderer said why
-    }
-    ApplyCursor(!settings.windowed);
-    return window;
-}
 
 }  // namespace
 
@@ -235,18 +93,6 @@ WindowRecord* FindWindowRecord(HWND window, bool aliveOnly) {
         return nullptr;
     }
     return it->second.get();
-}
-
-WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId) {
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.mutex);
-    for (auto& [id, record] : registry.windows) {
-        if (record->alive && record->sdlWindow != nullptr &&
-            SDL_GetWindowID(record->sdlWindow) == sdlWindowId) {
-            return record.get();
-        }
-    }
-    return nullptr;
 }
 
 WindowRecord* FirstWindowOfThisThread() {
@@ -315,7 +161,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     SDL_Window* sdlWindow = nullptr;
     bool presentsWithGpu = false;
     if (!headlessWindows.load()) {
-        sdlWindow = CreateSdlWindow(className, windowName, &presentsWithGpu);
+        sdlWindow = CreateScreenWindow(className, windowName, &presentsWithGpu);
         if (sdlWindow == nullptr) {
             return nullptr;
         }
@@ -325,6 +171,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     record->fullScreen = !Settings().windowed;
     record->procedure = procedure;
     record->className = className;
+    record->title = windowName != nullptr ? windowName : "";
     record->sdlWindow = sdlWindow;
     record->owner = std::this_thread::get_id();
     HWND handle = nullptr;
@@ -352,12 +199,7 @@ BOOL ShowWindow(HWND window, int command) {
         return FALSE;
     }
     if (record->sdlWindow != nullptr) {
-        if (record->fullScreen) {
-            SetWindowFillsScreen(record->sdlWindow, true);  // full screen from the moment it is mapped
-        }
-        SDL_ShowWindow(record->sdlWindow);
-        SDL_RaiseWindow(record->sdlWindow);
-        ApplyCursor(record->fullScreen);
+        ShowScreenWindow(record->sdlWindow, record->fullScreen);
     }
     std::lock_guard lock(TheRegistry().mutex);
     TheRegistry().foreground = window;
@@ -389,7 +231,7 @@ BOOL DestroyWindow(HWND window) {
         }
     }
     if (sdlWindow != nullptr) {
-        SDL_DestroyWindow(sdlWindow);
+        DestroyScreenWindow(sdlWindow);
     }
     DiscardMessagesFor(window, owner);
     return TRUE;
@@ -426,10 +268,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
     if (cursor != nullptr) {
         ReportUnsupported("SetCursor with a cursor (the cursor is only ever hidden)");
     }
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        WindowRecord* record = FirstWindowOfThisThread();
-        ApplyCursor(record == nullptr || record->fullScreen);
-    }
+    ApplyScreenCursor();
     return nullptr;
 }
 
@@ -456,16 +295,6 @@ bool TakeRepaintRequest(SDL_Window* window) {
     }
     record->repaint = false;
     return true;
-}
-
-void ToggleWindowMode(WindowRecord* record) {
-    if (record == nullptr || record->sdlWindow == nullptr) {
-        return;
-    }
-    record->fullScreen = !record->fullScreen;
-    record->repaint = true;
-    SwitchSdlWindowMode(record->sdlWindow, record->fullScreen);
-    ApplyCursor(record->fullScreen);
 }
 
 void EndRunCannotPresent(HWND window) {

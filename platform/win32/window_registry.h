@@ -24,6 +24,7 @@ struct WindowRecord {
     HWND handle = nullptr;
     WNDPROC procedure = nullptr;
     std::string className;
+    std::string title;
     SDL_Window* sdlWindow = nullptr;
     std::thread::id owner;
     bool alive = true;
@@ -36,8 +37,6 @@ struct WindowRecord {
 std::recursive_mutex& WindowRegistryMutex();
 // Null when the handle names no window (or a destroyed one when aliveOnly).
 WindowRecord* FindWindowRecord(HWND window, bool aliveOnly = true);
-// The live window whose SDL window has this SDL id, or null.
-WindowRecord* FindWindowBySdlId(uint32_t sdlWindowId);
 // The first live window owned by the calling thread, or null.
 WindowRecord* FirstWindowOfThisThread();
 // The live window with this SDL window, or null.
@@ -51,23 +50,8 @@ bool VideoUnavailable();
 void MarkVideoUnavailable();
 // Windows made from now on have no SDL window and need no display (a capture).
 void SetWindowsOffScreen();
-// Switches between full screen and a window (Alt+Enter); main thread.
-void ToggleWindowMode(WindowRecord* record);
 
 // Milliseconds on a steady clock, for timers.
 uint64_t QueueClockMs();
 // Drops the messages posted to a window that has just been destroyed.
 void DiscardMessagesFor(HWND window, std::thread::id owner);
-// Translates pending SDL events into window messages (main thread only).
-void PumpSdlEvents();
-// True once the display's connection is known to be lost (the run is then
-// being closed); SDL must not be pumped or waited on any more. Main thread.
-bool SdlDisplayGone();
-// On Wayland, waits up to timeoutMs for the compositor to send something or
-// for WakeWaylandWait, without letting SDL read the connection, and returns
-// true; elsewhere returns false at once. Main thread.
-bool WaitOnWaylandConnection(int timeoutMs);
-// Ends a WaitOnWaylandConnection early (any thread).
-void WakeWaylandWait();
-// Virtual-key code for an SDL key code, or 0 when the key has none.
-int VirtualKeyFromSdl(int32_t sdlKey);

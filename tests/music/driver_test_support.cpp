@@ -77,7 +77,7 @@ void FakeSoundTest::SetUp() {
 
 void FakeSoundTest::TearDown() {
     InstallFakeDirectSound(nullptr);
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
 }
 
 void DriverTest::SetUp() {

@@ -30,7 +30,7 @@ class DirectSoundOnMemory : public ::testing::Test {
         if (device != nullptr) {
             device->Release();
         }
-        SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+        SelectAudioBackendForTesting(AudioBackendKind::Device);
     }
     // A secondary buffer holding `samples`, mono 16-bit.
     IDirectSoundBuffer* MakeBuffer(const std::vector<int16_t>& samples, DWORD flags = CONTROLS) {
@@ -282,7 +282,7 @@ TEST(DirectSoundCreation, FailsWithoutAnAudioDevice) {
     IDirectSound* device = reinterpret_cast<IDirectSound*>(0x1);
     EXPECT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DSERR_NODRIVER);
     EXPECT_EQ(device, nullptr);
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
 }
 
 TEST(DirectSoundCreation, ComHandsOutAnUninitialisedObject) {
@@ -309,7 +309,7 @@ TEST(DirectSoundCreation, ComHandsOutAnUninitialisedObject) {
     EXPECT_EQ(device->Initialize(nullptr), DSERR_ALREADYINITIALIZED);
     EXPECT_EQ(device->Release(), 0u);
     CoUninitialize();
-    SelectAudioBackendForTesting(AudioBackendKind::Sdl);
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The Win32 subset the intro calls: types, constants and functions with the
-// platform's names, implemented on SDL2 (platform/win32/*.cpp).
+// platform's names, implemented on SDL2 (platform/win32/*.cpp), or in a web
+// page (platform/web/).
 // Threads: the window and message functions belong to the main thread; the
 // message queue is per thread as on Windows.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,7 +14,13 @@ using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using LONG = int32_t;
+// Where long has 32 bits (as on Windows, and in WebAssembly) ULONG is
+// unsigned long, the same type as libmikmod's ULONG there.
+#if ULONG_MAX == 0xFFFFFFFFUL
+using ULONG = unsigned long;
+#else
 using ULONG = uint32_t;
+#endif
 using UINT = uint32_t;
 using INT = int32_t;
 using BOOL = int32_t;

@@ -1,7 +1,7 @@
 // SDL key codes to the Windows virtual-key codes the program compares with.
 #include <SDL.h>
 
-#include "platform/win32/window_registry.h"
+#include "platform/win32/sdl_input.h"
 
 int VirtualKeyFromSdl(int32_t key) {
     if (key >= SDLK_a && key <= SDLK_z) {

@@ -1,0 +1,66 @@
+// The page's sound: reads 16-bit stereo frames from the ring the program's
+// feeder thread fills (platform/web/web_audio_ring.h), in the program's own
+// shared memory, resampled when the audio context does not run at the mix's
+// rate. Reports the output's peak level now and then (the page shows nothing
+// of it; tests read it).
+class TrelkRing extends AudioWorkletProcessor {
+  constructor(options) {
+    super();
+    const o = options.processorOptions;
+    this.samples = new Int16Array(o.memory, o.samples, o.frames * 2);
+    this.counters = new Uint32Array(o.memory);
+    this.written = o.written >> 2;
+    this.read = o.read >> 2;
+    this.frames = o.frames;
+    this.step = o.rate / sampleRate;
+    this.t = 0;
+    this.current = [0, 0];
+    this.next = [0, 0];
+    this.peak = 0;
+    this.blocks = 0;
+    this.open = true;
+    this.port.onmessage = (event) => { if (event.data === 'close') this.open = false; };
+  }
+
+  take(frame) {
+    const at = Atomics.load(this.counters, this.read);
+    if (((Atomics.load(this.counters, this.written) - at) >>> 0) === 0) {
+      return false;  // nothing mixed yet: silence, the position waits
+    }
+    const slot = (at % this.frames) * 2;
+    frame[0] = this.samples[slot] / 32768;
+    frame[1] = this.samples[slot + 1] / 32768;
+    Atomics.store(this.counters, this.read, (at + 1) >>> 0);
+    return true;
+  }
+
+  process(inputs, outputs) {
+    const left = outputs[0][0];
+    const right = outputs[0][1] || left;
+    let peak = this.peak;
+    for (let i = 0; i < left.length; i++) {
+      const l = this.current[0] + (this.next[0] - this.current[0]) * this.t;
+      const r = this.current[1] + (this.next[1] - this.current[1]) * this.t;
+      left[i] = l;
+      right[i] = r;
+      peak = Math.max(peak, Math.abs(l), Math.abs(r));
+      this.t += this.step;
+      while (this.t >= 1) {
+        this.t -= 1;
+        this.current[0] = this.next[0];
+        this.current[1] = this.next[1];
+        if (!this.take(this.next)) {
+          this.next[0] = this.next[1] = 0;
+        }
+      }
+    }
+    this.peak = peak;
+    if (++this.blocks % 64 === 0) {
+      this.port.postMessage({ peak: this.peak });
+      this.peak = 0;
+    }
+    return this.open;
+  }
+}
+
+registerProcessor('trelk-ring', TrelkRing);

@@ -1,0 +1,62 @@
+// The process entry in a web page. The page starts the program with its URL's
+// options as the command line (web/page/page.js); it runs on a thread of its
+// own (emscripten's PROXY_TO_PTHREAD), so its message loop may block as on a
+// desktop. When WinMain returns, the page is told how the run ended.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/core/command_line.h"
+#include "platform/core/stand_in_settings.h"
+#include "platform/present/presenter.h"
+#include "platform/web/web_presenter.h"
+#include "platform/win32/program_entry.h"
+#include "platform/win32/window_registry.h"
+
+namespace {
+
+void TellPageEnded(int exitCode) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    MAIN_THREAD_EM_ASM(
+        {
+            if (Module.trelkPage) Module.trelkPage.ended($0);
+        },
+        exitCode);
+}
+
+}  // namespace
+
+// A key of the page's keyboard, as a virtual-key code; called on the page's
+// own thread (the program's thread may be waiting for input).
+extern "C" EMSCRIPTEN_KEEPALIVE void trelk_web_key(int virtualKey, int down, int repeat) {
+    HWND window = GetForegroundWindow();
+    if (window == nullptr || virtualKey <= 0 || virtualKey > 0xFE) {
+        return;
+    }
+    // lParam as on the desktop: repeat count 1, bit 30 set for auto-repeat.
+    LPARAM lParam = 1;
+    if (repeat != 0) {
+        lParam |= LPARAM{1} << 30;
+    }
+    PostMessageA(window, down != 0 ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey), lParam);
+}
+
+int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
+    ParsedCommandLine parsed = ParseCommandLine(argc, argv, stdout, stderr);
+    if (!parsed.run) {
+        TellPageEnded(parsed.exitCode);
+        return parsed.exitCode;
+    }
+    SetSettings(parsed.settings);
+    SetWindowsOffScreen();
+    WebPresenter presenter;
+    SetOffScreenPresenter(&presenter);
+    std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());
+    commandLine.push_back('\0');
+    const int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOW);
+    SetOffScreenPresenter(nullptr);
+    TellPageEnded(result);
+    return result;
+}

@@ -1,0 +1,33 @@
+// The frames of a web page: each flipped frame becomes RGBA pixels in one of
+// two buffers in the program's memory, which the page's drawing loop copies
+// to its canvas when the frame counter moves. Platform-internal.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "platform/present/presenter.h"
+
+class WebPresenter final : public Presenter {
+  public:
+    WebPresenter();
+    ~WebPresenter() override;
+    WebPresenter(const WebPresenter&) = delete;
+    WebPresenter& operator=(const WebPresenter&) = delete;
+
+    bool Present(const FrameView& frame) override;
+
+  private:
+    void Attach(int width, int height);
+
+    std::vector<uint32_t> buffers_[2];
+    // Frames presented so far; frame n lies in buffers_[n % 2]. The page reads
+    // it with Atomics.load.
+    std::atomic<int32_t> frames_{0};
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// RGBA bytes (as a canvas takes them, opaque) of a 5-6-5 or 5-5-5 frame.
+void ConvertFrameToRgba(const FrameView& frame, uint32_t* out);
