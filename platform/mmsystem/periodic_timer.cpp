@@ -16,6 +16,7 @@
 #include "platform/core/unsupported.h"
 #include "platform/mmsystem/mmsystem.h"
 #include "platform/mmsystem/testing.h"
+#include "platform/mmsystem/timer_thread.h"
 
 namespace {
 
@@ -194,6 +195,8 @@ PeriodRequests& ThePeriodRequests() {
 }
 
 }  // namespace
+
+void CloseTimerThread() { TheTimerThread().Close(); }
 
 void SetMultimediaTimerForTesting(MultimediaTimerForTesting* fake) { fakeTimer.store(fake); }
 

@@ -15,6 +15,6 @@ target_link_options(platform INTERFACE
   -sEXIT_RUNTIME=1
   -sINITIAL_MEMORY=134217728
   -sENVIRONMENT=web,worker
-  -sEXPORTED_FUNCTIONS=_main,_trelk_web_key
+  -sEXPORTED_FUNCTIONS=_main
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString
   "SHELL:--pre-js ${CMAKE_CURRENT_LIST_DIR}/page/debug_log_console.js")

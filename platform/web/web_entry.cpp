@@ -9,7 +9,9 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/stand_in_settings.h"
+#include "platform/mmsystem/timer_thread.h"
 #include "platform/present/presenter.h"
+#include "platform/web/web_input.h"
 #include "platform/web/web_presenter.h"
 #include "platform/win32/program_entry.h"
 #include "platform/win32/window_registry.h"
@@ -28,21 +30,6 @@ void TellPageEnded(int exitCode) {
 
 }  // namespace
 
-// A key of the page's keyboard, as a virtual-key code; called on the page's
-// own thread (the program's thread may be waiting for input).
-extern "C" EMSCRIPTEN_KEEPALIVE void trelk_web_key(int virtualKey, int down, int repeat) {
-    HWND window = GetForegroundWindow();
-    if (window == nullptr || virtualKey <= 0 || virtualKey > 0xFE) {
-        return;
-    }
-    // lParam as on the desktop: repeat count 1, bit 30 set for auto-repeat.
-    LPARAM lParam = 1;
-    if (repeat != 0) {
-        lParam |= LPARAM{1} << 30;
-    }
-    PostMessageA(window, down != 0 ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey), lParam);
-}
-
 int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
     ParsedCommandLine parsed = ParseCommandLine(argc, argv, stdout, stderr);
     if (!parsed.run) {
@@ -53,9 +40,13 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
     SetWindowsOffScreen();
     WebPresenter presenter;
     SetOffScreenPresenter(&presenter);
+    WebInput input;
     std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());
     commandLine.push_back('\0');
     const int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOW);
+    // The process's end runs on the page's own thread, which must not wait
+    // for a thread to end: the timer thread ends here instead.
+    CloseTimerThread();
     SetOffScreenPresenter(nullptr);
     TellPageEnded(result);
     return result;

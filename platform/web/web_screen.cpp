@@ -1,7 +1,8 @@
 // Room web/: the stand-in's backend for a web page (emscripten). The program
 // runs on a thread of its own; its windows are off screen, the page shows the
 // frames (web_presenter), plays the sound (web_audio_output) and sends the
-// keys (web_entry). Includes core/, present/, win32/, dsound/ and include/.
+// keys (web_input). Includes core/, present/, win32/, dsound/, mmsystem/
+// and include/.
 //
 // What the window code asks of a screen, in a page: the page owns the
 // screen, its full-screen state and its cursor.

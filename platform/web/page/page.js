@@ -110,8 +110,16 @@
   }
   requestAnimationFrame(draw);
 
-  // The running instance's key entry.
-  let sendKey = () => {};
+  // The running instance's key ring (platform/web/web_input.h): each key is
+  // written there and the program's input thread woken; the page never waits.
+  let keys = null;
+  function sendKey(key, down, repeat) {
+    if (keys === null) return;
+    const at = Atomics.load(keys.heap32, keys.written >> 2);
+    keys.heap32[(keys.events >> 2) + (at % keys.size)] = key | (down ? 0x100 : 0) | (repeat ? 0x200 : 0);
+    Atomics.store(keys.heap32, keys.written >> 2, at + 1);
+    Atomics.notify(keys.heap32, keys.written >> 2);
+  }
 
   // ---- Sound ----------------------------------------------------------------
   let audio = null;
@@ -137,6 +145,8 @@
       layout();
     },
     detachFrames() { frames = null; },
+    attachKeys(ring) { keys = ring; },
+    detachKeys() { keys = null; },
     canPlay() { return audio !== null && audio.state !== 'closed'; },
     openAudio(ring) {
       ringNode = new AudioWorkletNode(audio, 'trelk-ring', {
@@ -160,7 +170,7 @@
       $('ended-detail').hidden = false;
     },
     ended(code) {
-      sendKey = () => {};
+      keys = null;
       page.exitCode = code;
       page.state = 'ended';
       $('ended-text').textContent =
@@ -207,9 +217,7 @@
         WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
         return {};
       },
-    }).then((instance) => {
-      sendKey = (key, down, repeat) => instance._trelk_web_key(key, down ? 1 : 0, repeat ? 1 : 0);
-    }, (error) => {
+    }).catch((error) => {
       console.error('trelk:', error);
       page.ended(1);
     });
@@ -245,6 +253,12 @@
   document.addEventListener('fullscreenchange', () => {
     stage.classList.toggle('fullscreen', document.fullscreenElement !== null);
     layout();
+  });
+  let pointerTimer = 0;
+  stage.addEventListener('pointermove', () => {
+    stage.classList.add('pointer');
+    clearTimeout(pointerTimer);
+    pointerTimer = setTimeout(() => stage.classList.remove('pointer'), 2000);
   });
   $('fullscreen').addEventListener('click', (event) => { event.stopPropagation(); toggleFullScreen(); });
   stage.addEventListener('dblclick', toggleFullScreen);
