@@ -1,6 +1,6 @@
 // The sound device of a web page: a thread of ours keeps a ring of mixed
-// frames filled a little ahead, and the page's audio worklet (on the
-// browser's audio thread) reads it straight from the program's memory. The
+// frames filled a little ahead (web_audio_ring.h), and the page's audio
+// worklet reads it straight from the program's memory. The
 // ring's fill is what is heard next, so it is kept short: the play cursor
 // leads what is heard by at most RING_AHEAD frames, as the SDL device leads by
 // its buffer natively.
@@ -22,14 +22,24 @@ namespace {
 class WebAudioOutput final : public AudioOutput {
   public:
     WebAudioOutput(int rate, AudioPullFunction pull, void* user)
-        : ring_(RING_FRAMES), pull_(pull), user_(user), volume_(Settings().volume) {
+        : ring_(AudioRing::Shared()), pull_(pull), user_(user), volume_(Settings().volume) {
+        const uint32_t generation = ring_.Open();
         MAIN_THREAD_EM_ASM(
             {
                 if (Module.trelkPage)
-                    Module.trelkPage.openAudio(
-                        {memory : HEAPU8.buffer, samples : $0, frames : $1, written : $2, read : $3, rate : $4});
+                    Module.trelkPage.openAudio({
+                        memory : HEAPU8.buffer,
+                        samples : $0,
+                        frames : $1,
+                        written : $2,
+                        read : $3,
+                        generationCounter : $4,
+                        generation : $5,
+                        rate : $6
+                    });
             },
-            ring_.Samples(), RING_FRAMES, ring_.WrittenCounter(), ring_.ReadCounter(), rate);
+            ring_.Samples(), AudioRing::FRAMES, ring_.WrittenCounter(), ring_.ReadCounter(), ring_.GenerationCounter(),
+            generation, rate);
         feeder_ = StartThread([this] { Feed(); });
     }
 
@@ -38,6 +48,7 @@ class WebAudioOutput final : public AudioOutput {
         if (feeder_.joinable()) {
             feeder_.join();  // after this nothing pulls
         }
+        ring_.Close();
         MAIN_THREAD_EM_ASM({
             if (Module.trelkPage) Module.trelkPage.closeAudio();
         });
@@ -47,7 +58,6 @@ class WebAudioOutput final : public AudioOutput {
     WebAudioOutput& operator=(const WebAudioOutput&) = delete;
 
   private:
-    static constexpr uint32_t RING_FRAMES = 8192;
     static constexpr uint32_t RING_AHEAD = 3072;  // about 70 ms at 44.1 kHz
     static constexpr uint32_t CHUNK = 512;
 
@@ -65,7 +75,7 @@ class WebAudioOutput final : public AudioOutput {
         }
     }
 
-    AudioRing ring_;
+    AudioRing& ring_;
     AudioPullFunction pull_;
     void* user_;
     int volume_;
@@ -74,6 +84,11 @@ class WebAudioOutput final : public AudioOutput {
 };
 
 }  // namespace
+
+AudioRing& AudioRing::Shared() {
+    static AudioRing ring;  // never destroyed: see web_audio_ring.h
+    return ring;
+}
 
 std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user) {
     const bool pagePlays = MAIN_THREAD_EM_ASM_INT({ return Module.trelkPage && Module.trelkPage.canPlay() ? 1 : 0; });

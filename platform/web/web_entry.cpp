@@ -38,16 +38,19 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
     }
     SetSettings(parsed.settings);
     SetWindowsOffScreen();
-    WebPresenter presenter;
-    SetOffScreenPresenter(&presenter);
-    WebInput input;
-    std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());
-    commandLine.push_back('\0');
-    const int result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOW);
-    // The process's end runs on the page's own thread, which must not wait
-    // for a thread to end: the timer thread ends here instead.
-    CloseTimerThread();
-    SetOffScreenPresenter(nullptr);
+    int result = 0;
+    {
+        WebPresenter presenter;
+        SetOffScreenPresenter(&presenter);
+        WebInput input;
+        std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());
+        commandLine.push_back('\0');
+        result = winMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOW);
+        // The process's end runs on the page's own thread, which must not wait
+        // for a thread to end: the timer thread ends here instead.
+        CloseTimerThread();
+        SetOffScreenPresenter(nullptr);
+    }
     TellPageEnded(result);
     return result;
 }

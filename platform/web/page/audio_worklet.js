@@ -1,8 +1,9 @@
 // The page's sound: reads 16-bit stereo frames from the ring the program's
 // feeder thread fills (platform/web/web_audio_ring.h), in the program's own
-// shared memory, resampled when the audio context does not run at the mix's
-// rate. Reports the output's peak level now and then (the page shows nothing
-// of it; tests read it).
+// shared memory, until the ring passes to another generation; resampled
+// when the audio context does not run at the mix's rate. Reports the
+// output's peak level now and then (the page shows nothing of it; tests
+// read it).
 class TrelkRing extends AudioWorkletProcessor {
   constructor(options) {
     super();
@@ -12,14 +13,14 @@ class TrelkRing extends AudioWorkletProcessor {
     this.written = o.written >> 2;
     this.read = o.read >> 2;
     this.frames = o.frames;
+    this.generationCounter = o.generationCounter >> 2;
+    this.generation = o.generation;
     this.step = o.rate / sampleRate;
     this.t = 0;
     this.current = [0, 0];
     this.next = [0, 0];
     this.peak = 0;
     this.blocks = 0;
-    this.open = true;
-    this.port.onmessage = (event) => { if (event.data === 'close') this.open = false; };
   }
 
   take(frame) {
@@ -35,6 +36,8 @@ class TrelkRing extends AudioWorkletProcessor {
   }
 
   process(inputs, outputs) {
+    // A closed output's ring belongs to the next one: not a sample more.
+    if (Atomics.load(this.counters, this.generationCounter) !== this.generation) return false;
     const left = outputs[0][0];
     const right = outputs[0][1] || left;
     let peak = this.peak;
@@ -59,7 +62,7 @@ class TrelkRing extends AudioWorkletProcessor {
       this.port.postMessage({ peak: this.peak });
       this.peak = 0;
     }
-    return this.open;
+    return true;
   }
 }
 

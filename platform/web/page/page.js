@@ -148,6 +148,7 @@
     attachKeys(ring) { keys = ring; },
     detachKeys() { keys = null; },
     canPlay() { return audio !== null && audio.state !== 'closed'; },
+    audioState() { return audio === null ? 'none' : audio.state; },
     openAudio(ring) {
       ringNode = new AudioWorkletNode(audio, 'trelk-ring', {
         numberOfInputs: 0,
@@ -160,7 +161,6 @@
     },
     closeAudio() {
       if (ringNode) {
-        ringNode.port.postMessage('close');
         ringNode.disconnect();
         ringNode = null;
       }
@@ -181,11 +181,24 @@
   };
   window.trelkPage = page;
 
+  // What one run of the program may call: once a newer run has started, an
+  // older one's late calls (its teardown) change nothing.
+  function forRun(run) {
+    const bound = {};
+    for (const name of ['attachFrames', 'detachFrames', 'attachKeys', 'detachKeys', 'canPlay', 'openAudio',
+      'closeAudio', 'messageBox', 'ended']) {
+      bound[name] = (...args) => (run === page.runs ? page[name](...args) : undefined);
+    }
+    return bound;
+  }
+
   async function start() {
     if (page.state !== 'ready' && page.state !== 'ended') return;
     page.state = 'starting';
     page.startedAt = performance.now();
     page.firstFrameAt = 0;
+    page.framesShown = 0;
+    page.framesSkipped = 0;
     page.exitCode = null;
     $('ended-detail').hidden = true;
     frames = null;
@@ -210,7 +223,7 @@
     page.state = 'running';
     createTrelk({
       arguments: commandLine(),
-      trelkPage: page,
+      trelkPage: forRun(page.runs),
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
       instantiateWasm(imports, receive) {
@@ -290,8 +303,7 @@
 
   // ---- Start ----------------------------------------------------------------
   async function prepare() {
-    const missing = missingFeature();
-    if (missing) return lacking(missing);
+    if (typeof WebAssembly !== 'object') return lacking('WebAssembly');
     if (!self.crossOriginIsolated) {
       // The service worker makes the page isolated and reloads it; when it
       // cannot (no service workers here), threads stay out of reach.
@@ -302,6 +314,8 @@
       }
       return lacking('threads (a cross-origin-isolated page)');
     }
+    const missing = missingFeature();
+    if (missing) return lacking(missing);
     try {
       compiled = await loadProgram();
     } catch (error) {
