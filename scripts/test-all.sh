@@ -3,9 +3,10 @@
 # unit and end-to-end tests (plain and under the address and undefined-behaviour
 # sanitizers), the style gates (scripts/check-style.sh), the Debian package's checks (scripts/check-package.sh), the unit
 # tests under the thread sanitizer, and a short run of every fuzz target
-# (FUZZ_SECONDS each, 60 by default). The default stage (build, tests, style,
-# package) runs a second time on Debian 13, in a root made with debootstrap
-# (scripts/test-debian13.sh).
+# (FUZZ_SECONDS each, 60 by default). The web site is built and tested in
+# headless Chromium (scripts/test-web.sh). The default stage (build, tests,
+# style, package) runs a second time on Debian 13, in a root made with
+# debootstrap (scripts/test-debian13.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -32,6 +33,9 @@ scripts/check-style.sh build/default
 
 section "package: the .deb of the default build, lintian, validators, file list, installed run"
 scripts/check-package.sh build/default
+
+section "web: the site built with emscripten, in headless Chromium"
+scripts/test-web.sh build/default/trelk
 
 section "debian13: the default stage again, on Debian 13 (a debootstrap root in build/debian13)"
 if ! wait "$prepare"; then

@@ -38,8 +38,8 @@ class WebAudioOutput final : public AudioOutput {
                         rate : $6
                     });
             },
-            ring_.Samples(), AudioRing::FRAMES, ring_.WrittenCounter(), ring_.ReadCounter(), ring_.GenerationCounter(),
-            generation, rate);
+            ring_.Samples(), AudioRing::FRAMES, ring_.WrittenCounter(), ring_.ReadCounter(),
+            ring_.GenerationCounter(), generation, rate);
         feeder_ = StartThread([this] { Feed(); });
     }
 
@@ -91,7 +91,8 @@ AudioRing& AudioRing::Shared() {
 }
 
 std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user) {
-    const bool pagePlays = MAIN_THREAD_EM_ASM_INT({ return Module.trelkPage && Module.trelkPage.canPlay() ? 1 : 0; });
+    const bool pagePlays =
+        MAIN_THREAD_EM_ASM_INT({ return Module.trelkPage && Module.trelkPage.canPlay() ? 1 : 0; });
     if (pagePlays == 0) {
         return nullptr;  // no Web Audio: as on a PC without a sound card
     }

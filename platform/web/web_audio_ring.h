@@ -31,7 +31,9 @@ class AudioRing {
     void Close() { generation_.fetch_add(1); }
 
     // Frames written and not yet read.
-    uint32_t Filled() const { return written_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire); }
+    uint32_t Filled() const {
+        return written_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire);
+    }
 
     // Writes `count` frames; the caller leaves room (Filled() + count <= FRAMES).
     void Write(const int16_t* stereo, uint32_t count) {

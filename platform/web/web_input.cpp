@@ -17,14 +17,15 @@ void PostKeyEvent(uint32_t event) {
     if ((event & KEY_EVENT_REPEAT) != 0) {
         lParam |= LPARAM{1} << 30;
     }
-    PostMessageA(window, (event & KEY_EVENT_DOWN) != 0 ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey),
-                 lParam);
+    PostMessageA(window, (event & KEY_EVENT_DOWN) != 0 ? WM_KEYDOWN : WM_KEYUP,
+                 static_cast<WPARAM>(virtualKey), lParam);
 }
 
 WebInput::WebInput() {
     MAIN_THREAD_EM_ASM(
         {
-            if (Module.trelkPage) Module.trelkPage.attachKeys({heap32 : HEAP32, written : $0, events : $1, size : $2});
+            if (Module.trelkPage)
+                Module.trelkPage.attachKeys({heap32 : HEAP32, written : $0, events : $1, size : $2});
         },
         &ring_.written, ring_.events, KeyRing::SIZE);
     thread_ = StartThread([this] { Run(); });

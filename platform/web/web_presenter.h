@@ -28,6 +28,3 @@ class WebPresenter final : public Presenter {
     int width_ = 0;
     int height_ = 0;
 };
-
-// RGBA bytes (as a canvas takes them, opaque) of a 5-6-5 or 5-5-5 frame.
-void ConvertFrameToRgba(const FrameView& frame, uint32_t* out);

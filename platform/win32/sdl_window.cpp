@@ -1,6 +1,8 @@
 // Windows on the desktop through SDL: the main window is an SDL window
 // covering the chosen monitor with the cursor hidden, or with --windowed a
 // 640 x 480 window that can be resized.
+#include "platform/present/sdl_window.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -10,7 +12,6 @@
 
 #include "platform/core/stand_in_settings.h"
 #include "platform/present/renderer_choice.h"
-#include "platform/present/sdl_window.h"
 #include "platform/win32/screen.h"
 #include "platform/win32/sdl_input.h"
 #include "platform/win32/window_registry.h"

@@ -80,7 +80,6 @@ void ReportWindowExtras(DWORD exStyle, DWORD style, int x, int y, int width, int
     }
 }
 
-
 }  // namespace
 
 std::recursive_mutex& WindowRegistryMutex() { return TheRegistry().mutex; }
