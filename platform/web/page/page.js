@@ -85,8 +85,10 @@
     const fit = Math.min((window.innerWidth * dpr) / width, (window.innerHeight * dpr) / height);
     const integer = frames && frames.integerScale;
     const scale = integer ? Math.max(1, Math.floor(fit)) : fit;  // in device pixels
-    canvas.style.width = `${(width * scale) / dpr}px`;
-    canvas.style.height = `${(height * scale) / dpr}px`;
+    for (const element of [canvas, $('start')]) {
+      element.style.width = `${(width * scale) / dpr}px`;
+      element.style.height = `${(height * scale) / dpr}px`;
+    }
     const whole = Math.abs(scale - Math.round(scale)) < 1e-6;
     const filter = frames ? frames.filter : 'auto';
     canvas.classList.toggle('nearest', filter === 'nearest' || (filter === 'auto' && whole));
@@ -324,6 +326,7 @@
       return;
     }
     page.state = 'ready';
+    layout();
     show('start');
     page.readyAt = performance.now();
   }
