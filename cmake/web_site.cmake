@@ -5,6 +5,15 @@
 set(TRELK_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 set_target_properties(trelk PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TRELK_SITE_DIR} SUFFIX .js
                       LINK_DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/page/debug_log_console.js)
+# The page makes one instance of the program per run (createTrelk) and is
+# told of it through Module.trelkPage; debug.log is a console device.
+target_link_options(trelk PRIVATE
+  -sMODULARIZE=1
+  -sEXPORT_NAME=createTrelk
+  -sENVIRONMENT=web,worker
+  -sEXPORTED_FUNCTIONS=_main
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/platform/web/page/debug_log_console.js")
 
 set(TRELK_COI_SERVICEWORKER
     ${CMAKE_SOURCE_DIR}/build/web-libraries/npm/node_modules/coi-serviceworker/coi-serviceworker.min.js
@@ -25,3 +34,6 @@ foreach(source name IN ZIP_LISTS site_sources site_names)
   list(APPEND site_outputs ${TRELK_SITE_DIR}/${name})
 endforeach()
 add_custom_target(site ALL DEPENDS ${site_outputs} trelk)
+
+# The composed frame's time as WebAssembly, for bench/web/web_bench.py.
+add_subdirectory(${CMAKE_SOURCE_DIR}/bench/web ${CMAKE_BINARY_DIR}/bench/web EXCLUDE_FROM_ALL)

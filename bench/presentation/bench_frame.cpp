@@ -8,40 +8,18 @@
 #include <chrono>
 #include <vector>
 
-#include "app/program_objects.h"
-#include "app/win_main.h"
-#include "platform/mmsystem/testing.h"
-#include "platform/win32/testing.h"
-#include "presentation/render_frame.h"
+#include "bench/presentation/composed_frame.h"
 
 namespace {
 
-DWORD fakeNow = 1000;
-DWORD FakeTime() { return fakeNow; }
-
-bool SetUpOnce() {
-    static bool ready = [] {
-        SetHeadlessWindowsForTesting(true);
-        SetTimeSourceForTesting(FakeTime);
-        PrepareMainframe(GetModuleHandleA(nullptr));
-        return mainframe.CreateMainWindow() == 0 && mainframe.display.CreateDisplay(640, 480, 16) >= 0 &&
-               SetUpPresentation() == 0;
-    }();
-    return ready;
-}
-
 void BM_ComposedFrame(benchmark::State& state) {
-    if (!SetUpOnce()) {
+    if (!SetUpComposedFrames()) {
         state.SkipWithError("the intro could not be set up");
         return;
     }
     std::vector<double> frames;
     for (auto _ : state) {
-        fakeNow += 41;
-        auto start = std::chrono::steady_clock::now();
-        RenderFrame(frameObjects);
-        frames.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        frames.push_back(ComposeTimedFrameUs());
     }
     std::sort(frames.begin(), frames.end());
     state.counters["median_us"] = frames[frames.size() / 2];

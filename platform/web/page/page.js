@@ -102,7 +102,9 @@
         const from = frames.buffers[(count - 1) % 2];
         image.data.set(frames.heapU8.subarray(from, from + frames.width * frames.height * 4));
         context.putImageData(image, 0, 0);
-        if (shown === 0) page.firstFrameAt = performance.now();
+        const now = performance.now();
+        if (shown === 0) page.firstFrameAt = now;
+        if (page.frameTimes.length < 100000) page.frameTimes.push(now);
         page.framesShown += 1;
         page.framesSkipped += Math.max(0, count - shown - 1);
         shown = count;
@@ -134,6 +136,7 @@
     startedAt: 0,
     framesShown: 0,
     framesSkipped: 0,
+    frameTimes: [],  // when each frame reached the canvas (for measuring)
     audioPeak: 0,
     exitCode: null,
     runs: 0,
@@ -201,6 +204,7 @@
     page.firstFrameAt = 0;
     page.framesShown = 0;
     page.framesSkipped = 0;
+    page.frameTimes = [];
     page.exitCode = null;
     $('ended-detail').hidden = true;
     frames = null;
