@@ -3,7 +3,10 @@
 // own (emscripten's PROXY_TO_PTHREAD), so its message loop may block as on a
 // desktop. When WinMain returns, the page is told how the run ended.
 #include <emscripten/emscripten.h>
+#include <emscripten/threading.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -33,8 +36,15 @@ void TellPageEnded(int exitCode) {
 int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
     ParsedCommandLine parsed = ParseCommandLine(argc, argv, stdout, stderr);
     if (!parsed.run) {
+        // Nothing of the program ran, so nothing of it may run at exit either
+        // (as natively, where the process ends at once); but a page's exit
+        // runs the program's exit-time clean-up whatever the status. This
+        // instance is left to itself instead: the page never starts it again.
         TellPageEnded(parsed.exitCode);
-        return parsed.exitCode;
+        static std::atomic<uint32_t> never{0};
+        for (;;) {
+            emscripten_futex_wait(&never, 0, INFINITY);
+        }
     }
     SetSettings(parsed.settings);
     SetWindowsOffScreen();

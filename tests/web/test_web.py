@@ -1,8 +1,8 @@
 """The intro's web site in headless Chromium, served as a plain static host
 serves it: the start screen, the picture and the ring within 3 s of a key,
 the text panel, debug.log's lines on the console (equal to a native run's),
-the sound, Escape and starting again, the URL's options, and a browser
-without threads.
+the sound, Escape and starting again, the URL's options (and a bad one), and
+a browser without threads.
 
     test_web.py --site build/web/site --native build/default/trelk --assets assets
 """
@@ -128,6 +128,19 @@ def test_url_options(url):
               "a scale of 1.5625 is drawn with the nearest pixels, not smoothly")
 
 
+def test_bad_option(url):
+    """A bad value ends the run as bad usage does natively: the parser's own
+    message, exit code 64, nothing of the program's teardown, no new run."""
+    with Browser() as browser:
+        start(browser, url + "?volume=loud")
+        browser.wait_for("trelkPage.state === 'ended'", 10, "the end of a run with a bad option")
+        check(browser.evaluate("trelkPage.exitCode") == 64, "a bad option does not end with exit code 64")
+        detail = browser.evaluate("document.getElementById('ended-detail').textContent")
+        check("--volume" in detail, f"the page does not say what is wrong: {detail!r}")
+        check(browser.evaluate("document.getElementById('again').hidden"), "a run that must fail again is offered")
+        check(not browser.log_lines(), f"debug.log lines without a run: {browser.log_lines()}")
+
+
 def test_without_threads(url):
     """A browser without SharedArrayBuffer gets a plain sentence, not a blank page."""
     with Browser() as browser:
@@ -151,6 +164,7 @@ def main():
     with static_server(args.site) as url:
         for name, test in [("run and restart", lambda: test_run_and_restart(url, picture, args.native)),
                            ("URL options", lambda: test_url_options(url)),
+                           ("a bad option", lambda: test_bad_option(url)),
                            ("without threads", lambda: test_without_threads(url))]:
             started = time.monotonic()
             try:

@@ -125,6 +125,9 @@
     Atomics.notify(keys.heap32, keys.written >> 2);
   }
 
+  // The last lines the running program wrote to standard error, shown when it fails.
+  let stderrLines = [];
+
   // ---- Sound ----------------------------------------------------------------
   let audio = null;
   let ringNode = null;
@@ -180,8 +183,14 @@
       page.state = 'ended';
       $('ended-text').textContent =
         code === 0 ? 'The intro has ended.' : `The intro stopped (exit code ${code}).`;
+      if (code !== 0 && stderrLines.length > 0 && $('ended-detail').hidden) {
+        $('ended-detail').textContent = stderrLines.join('\n');
+        $('ended-detail').hidden = false;
+      }
+      // Exit code 64: the address's options are wrong, and stay so on a new run.
+      $('again').hidden = code === 64;
       show('ended');
-      $('again').focus();
+      if (code !== 64) $('again').focus();
     },
   };
   window.trelkPage = page;
@@ -206,6 +215,7 @@
     page.framesSkipped = 0;
     page.frameTimes = [];
     page.exitCode = null;
+    stderrLines = [];
     $('ended-detail').hidden = true;
     frames = null;
     shown = 0;
@@ -231,7 +241,10 @@
       arguments: commandLine(),
       trelkPage: forRun(page.runs),
       print: (text) => console.log(text),
-      printErr: (text) => console.error(text),
+      printErr: (text) => {  // the program's standard error: diagnostics
+        console.warn(text);
+        stderrLines = [...stderrLines.slice(-3), text];
+      },
       instantiateWasm(imports, receive) {
         WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
         return {};
