@@ -101,7 +101,9 @@ def browser_figures(site, seconds, idle_seconds):
         browser.wait_for("trelkPage.state === 'ended'", 10, "the end")
         return {
             "first_frame_ms": first_frame_ms,
-            "fps": shown / seconds,
+            # Frames between the first and the last one of the window, over the time between them.
+            "fps": (len(times) - 1) * 1000 / (times[-1] - times[0]) if len(times) > 1 else 0.0,
+            "frames_shown": shown,
             "frames_never_shown": skipped,
             "gaps_over_2.5_frames": long_gaps,
             "longest_gap_ms": max(gaps) if gaps else None,

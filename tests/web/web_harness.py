@@ -94,6 +94,8 @@ class Browser:
         while True:
             try:
                 message = json.loads(self._socket.recv())
+            except websocket.WebSocketTimeoutException:
+                continue  # a quiet page: nothing to read for a while
             except Exception:
                 return
             if "id" in message:
