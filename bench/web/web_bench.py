@@ -95,6 +95,7 @@ def browser_figures(site, seconds, idle_seconds):
         shown = browser.evaluate("trelkPage.framesShown") - shown_before
         times = browser.evaluate("trelkPage.frameTimes")[times_before:]
         skipped = browser.evaluate("trelkPage.framesSkipped")
+        underruns = browser.evaluate("trelkPage.audioUnderruns")
         gaps = [b - a for a, b in zip(times, times[1:])]
         long_gaps = sum(1 for g in gaps if g > 2.5 * 1000 / FRAME_RATE)
         browser.press_escape()
@@ -107,6 +108,7 @@ def browser_figures(site, seconds, idle_seconds):
             "frames_never_shown": skipped,
             "gaps_over_2.5_frames": long_gaps,
             "longest_gap_ms": max(gaps) if gaps else None,
+            "sound_underrun_frames": underruns,
             "cpu_idle_page": idle,
             "cpu_running": busy,
             "cpu_page": busy - idle,
@@ -134,7 +136,8 @@ def main():
     print(f"Chromium at 1280 x 960: first frame {figures['first_frame_ms']:.0f} ms after the key; "
           f"{figures['fps']:.2f} frames a second over {args.seconds:.0f} s; "
           f"{figures['frames_never_shown']} frames never shown, {figures['gaps_over_2.5_frames']} gaps over "
-          f"2.5 frames (longest {figures['longest_gap_ms']:.0f} ms); CPU {figures['cpu_page'] * 100:.1f} % of a core "
+          f"2.5 frames (longest {figures['longest_gap_ms']:.0f} ms); "
+          f"{figures['sound_underrun_frames']} sound frames played as silence for want of a mix; CPU {figures['cpu_page'] * 100:.1f} % of a core "
           f"({figures['cpu_running'] * 100:.1f} % running less {figures['cpu_idle_page'] * 100:.1f} % idle)")
 
 

@@ -85,6 +85,12 @@ def test_run_and_restart(url, picture, native):
         browser.wait_for("trelkPage.audioState() === 'running'", 5, "a running audio context")
         time.sleep(2.0)
         check(browser.evaluate("trelkPage.audioPeak") > 0.01, "the mixer's output over 2 s is silent")
+        check(browser.evaluate("trelkPage.audioUnderruns") == 0, "the worklet ran out of mixed sound")
+        # F switches full screen and back; the frame stays shown.
+        browser.press("KeyF", "f", 70)
+        browser.wait_for("document.fullscreenElement !== null", 5, "full screen after F")
+        browser.press("KeyF", "f", 70)
+        browser.wait_for("document.fullscreenElement === null", 5, "a window again after F")
         # Escape: the teardown runs to its last line and the page says it ended.
         browser.press_escape()
         browser.wait_for("trelkPage.state === 'ended'", 10, "the ended state after Escape")

@@ -2,8 +2,8 @@
 // feeder thread fills (platform/web/web_audio_ring.h), in the program's own
 // shared memory, until the ring passes to another generation; resampled
 // when the audio context does not run at the mix's rate. Reports the
-// output's peak level now and then (the page shows nothing of it; tests
-// read it).
+// output's peak level and the frames it had to play as silence now and then
+// (the page shows nothing of it; tests and benchmarks read it).
 class TrelkRing extends AudioWorkletProcessor {
   constructor(options) {
     super();
@@ -21,13 +21,17 @@ class TrelkRing extends AudioWorkletProcessor {
     this.next = [0, 0];
     this.peak = 0;
     this.blocks = 0;
+    this.started = false;  // the first mixed frame has arrived
+    this.underruns = 0;  // frames played as silence since then, for want of mixed ones
   }
 
   take(frame) {
     const at = Atomics.load(this.counters, this.read);
     if (((Atomics.load(this.counters, this.written) - at) >>> 0) === 0) {
+      if (this.started) this.underruns += 1;
       return false;  // nothing mixed yet: silence, the position waits
     }
+    this.started = true;
     const slot = (at % this.frames) * 2;
     frame[0] = this.samples[slot] / 32768;
     frame[1] = this.samples[slot + 1] / 32768;
@@ -59,7 +63,7 @@ class TrelkRing extends AudioWorkletProcessor {
     }
     this.peak = peak;
     if (++this.blocks % 64 === 0) {
-      this.port.postMessage({ peak: this.peak });
+      this.port.postMessage({ peak: this.peak, underruns: this.underruns });
       this.peak = 0;
     }
     return true;

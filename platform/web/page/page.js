@@ -141,6 +141,7 @@
     framesSkipped: 0,
     frameTimes: [],  // when each frame reached the canvas (for measuring)
     audioPeak: 0,
+    audioUnderruns: 0,
     exitCode: null,
     runs: 0,
     attachFrames(f) {
@@ -164,7 +165,10 @@
         outputChannelCount: [2],
         processorOptions: ring,
       });
-      ringNode.port.onmessage = (event) => { page.audioPeak = event.data.peak; };
+      ringNode.port.onmessage = (event) => {
+        page.audioPeak = event.data.peak;
+        page.audioUnderruns = event.data.underruns;
+      };
       ringNode.connect(audio.destination);
     },
     closeAudio() {
@@ -214,6 +218,8 @@
     page.framesShown = 0;
     page.framesSkipped = 0;
     page.frameTimes = [];
+    page.audioPeak = 0;
+    page.audioUnderruns = 0;
     page.exitCode = null;
     stderrLines = [];
     $('ended-detail').hidden = true;
