@@ -44,8 +44,9 @@ void PresentTarget::Present(const uint16_t* pixels, int width, int height, bool 
         // A new window: whatever belonged to the old one went with it.
         presenter_.reset();
         sdlWindow_ = sdlWindow;
-        presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow)
-                                                      : MakeSoftwarePresenter(window, sdlWindow);
+        const PictureScaling scaling = WindowPictureScaling(sdlWindow);
+        presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow, scaling)
+                                                      : MakeSoftwarePresenter(window, sdlWindow, scaling);
     }
     const Uint64 started = SDL_GetPerformanceCounter();
     if (!presenter_->Present(FrameView{pixels, width, height, rgb555})) {
