@@ -5,18 +5,18 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/dsound/testing.h"
 
 namespace {
 
 std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Sdl};
+std::atomic<int> selectedVolume{100};
 
 // ---- SDL2 ------------------------------------------------------------------
 class SdlAudioOutput final : public AudioOutput {
   public:
-    SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user)
-        : device_(device), pull_(pull), user_(user) {}
+    SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user, int volume)
+        : device_(device), pull_(pull), user_(user), volume_(volume) {}
     ~SdlAudioOutput() override {
         // Closing waits for a running callback, so nothing pulls afterwards.
         SDL_CloseAudioDevice(device_);
@@ -32,7 +32,7 @@ class SdlAudioOutput final : public AudioOutput {
         auto* samples = reinterpret_cast<int16_t*>(stream);
         const size_t frames = static_cast<size_t>(length) / 4;
         output->pull_(output->user_, samples, frames);
-        ApplyOutputLevel(samples, frames * 2, Settings().volume);
+        ApplyOutputLevel(samples, frames * 2, output->volume_);
     }
 
     void Bind(SDL_AudioDeviceID device) { device_ = device; }
@@ -41,13 +41,14 @@ class SdlAudioOutput final : public AudioOutput {
     SDL_AudioDeviceID device_;
     AudioPullFunction pull_;
     void* user_;
+    int volume_;
 };
 
-std::unique_ptr<AudioOutput> OpenSdlOutput(int rate, AudioPullFunction pull, void* user) {
+std::unique_ptr<AudioOutput> OpenSdlOutput(int rate, AudioPullFunction pull, void* user, int volume) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         return nullptr;
     }
-    auto output = std::make_unique<SdlAudioOutput>(0, pull, user);
+    auto output = std::make_unique<SdlAudioOutput>(0, pull, user, volume);
     SDL_AudioSpec want{};
     want.freq = rate;
     want.format = AUDIO_S16SYS;
@@ -117,12 +118,9 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
     if (pull == nullptr || rate <= 0) {
         return nullptr;
     }
-    if (!Settings().sound) {
-        return nullptr;  // --no-sound: as on a PC without a sound card
-    }
     switch (selectedBackend.load()) {
         case AudioBackendKind::Sdl:
-            return OpenSdlOutput(rate, pull, user);
+            return OpenSdlOutput(rate, pull, user, selectedVolume.load());
         case AudioBackendKind::Memory:
             return OpenMemoryOutput(pull, user);
         case AudioBackendKind::Unavailable:
@@ -131,7 +129,10 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
     return nullptr;
 }
 
-void SelectAudioBackend(AudioBackendKind kind) { selectedBackend.store(kind); }
+void SelectAudioBackend(AudioBackendKind kind, int volume) {
+    selectedVolume.store(volume);
+    selectedBackend.store(kind);
+}
 
 void SelectAudioBackendForTesting(AudioBackendKind kind) { SelectAudioBackend(kind); }
 
