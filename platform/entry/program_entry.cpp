@@ -29,7 +29,8 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
     }
     SetSettings(parsed.settings);
     const bool sound = parsed.settings.sound;
-    SelectAudioBackend(sound ? AudioBackendKind::Device : AudioBackendKind::Unavailable, parsed.settings.volume);
+    SelectAudioBackend(sound ? AudioBackendKind::Device : AudioBackendKind::Unavailable,
+                       parsed.settings.volume);
     if (!parsed.settings.capture.output.empty()) {
         // Off-screen on a virtual clock: no display needed.
         struct Call {
