@@ -46,7 +46,7 @@ bool ListFolder(const std::string& folder, std::vector<std::string>* names) {
 // Nothing but what a folder capture writes: frame_NNNNNN.png and audio.wav.
 bool HoldsOnlyACapture(const std::string& folder, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        struct stat status {};
+        struct stat status = {};
         const bool frame = name.size() == 16 && name.starts_with("frame_") && name.ends_with(".png") &&
                            name.find_first_not_of("0123456789", 6) == 12;
         if ((!frame && name != "audio.wav") || lstat(Join(folder, name).c_str(), &status) != 0 ||
@@ -131,7 +131,7 @@ bool CaptureOutput::Fail(const std::string& why) {
 }
 
 bool CaptureOutput::Prepare(const std::string& extension) {
-    struct stat status {};
+    struct stat status = {};
     if (lstat(name_.c_str(), &status) == 0) {
         const bool isFolder = S_ISDIR(status.st_mode);
         std::vector<std::string> names;

@@ -52,7 +52,7 @@ class SignalHandlers {
   public:
     explicit SignalHandlers(CaptureSession* session) {
         activeSession.store(session);
-        struct sigaction stop {};
+        struct sigaction stop = {};
         stop.sa_handler = OnStopSignal;
         stop.sa_flags = SA_RESTART;
         sigemptyset(&stop.sa_mask);
@@ -60,7 +60,7 @@ class SignalHandlers {
             sigaction(STOP_SIGNALS[i], &stop, &saved_[i]);
         }
         // A reader of standard error that went away costs the progress, not the capture.
-        struct sigaction ignore {};
+        struct sigaction ignore = {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
         sigaction(SIGPIPE, &ignore, &savedPipe_);
@@ -77,7 +77,7 @@ class SignalHandlers {
 
   private:
     struct sigaction saved_[std::size(STOP_SIGNALS)]{};
-    struct sigaction savedPipe_ {};
+    struct sigaction savedPipe_ = {};
 };
 
 // Microseconds of a moment given as count / perSecond seconds, rounded up, so

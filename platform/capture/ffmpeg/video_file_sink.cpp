@@ -45,7 +45,10 @@ std::string ErrorText(int error) {
 std::mutex lastComplaintMutex;
 std::string lastComplaint;
 
-void KeepComplaint(void* /*context*/, int level, const char* format, va_list arguments) {
+// The format is FFmpeg's, checked where FFmpeg calls av_log (clang 19 warns
+// of a format that is no literal unless the function says it takes one).
+__attribute__((format(printf, 3, 0))) void KeepComplaint(void* /*context*/, int level, const char* format,
+                                                         va_list arguments) {
     if (level > AV_LOG_ERROR) {
         return;
     }

@@ -99,7 +99,7 @@ TEST_F(CaptureSessionTest, ASignalStopsItWithWhatItHolds) {
         EXPECT_LT(frames, 3600 * 10);
         EXPECT_EQ(Names(folder_ / ("cut" + std::to_string(round))).size(), static_cast<size_t>(frames) + 1);
     }
-    struct sigaction restored {};
+    struct sigaction restored = {};
     sigaction(SIGTERM, nullptr, &restored);
     EXPECT_EQ(restored.sa_handler, SIG_DFL) << "the process's own handler is back";
 }
