@@ -21,13 +21,22 @@ stamp=$libraries/libmikmod.version
 if [ "$(cat "$stamp" 2>/dev/null)" != "$version" ]; then
   rm -rf "$libraries/libmikmod" "$libraries/lib" "$libraries/include"
   mkdir -p "$libraries/libmikmod" "$libraries/lib" "$libraries/include"
-  if ! (cd "$libraries/libmikmod" && apt-get source --download-only "libmikmod=$version" >fetch.log 2>&1 &&
-          dpkg-source -x ./*.dsc source >>fetch.log 2>&1); then
-    tail -n 20 "$libraries/libmikmod/fetch.log" >&2
-    echo "build-web: Debian's source package libmikmod $version could not be fetched or unpacked" \
-      "(apt-get source, from the deb-src lines of the apt sources)" >&2
-    exit 1
-  fi
+  (
+    cd "$libraries/libmikmod"
+    if apt-get source --download-only "libmikmod=$version" >download.log 2>&1; then
+      dpkg-source -x ./*.dsc source >/dev/null
+    elif ls ./*.orig.tar.* >/dev/null 2>&1; then
+      # Some mirrors serve a source package's upstream tarball but not its
+      # .dsc or Debian's changes: the upstream source as Debian ships it, then.
+      echo "build-web: Debian's changes to libmikmod $version are not on this mirror; building its upstream source" >&2
+      mkdir source
+      tar -xf ./*.orig.tar.* -C source --strip-components=1
+    else
+      cat download.log >&2
+      echo "build-web: cannot fetch the source of libmikmod $version" >&2
+      exit 1
+    fi
+  )
   emcmake cmake -S "$libraries/libmikmod/source" -B "$libraries/libmikmod/build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS="-pthread" -DENABLE_STATIC=0 -DENABLE_THREADS=1 \
     -DENABLE_DL=0 -DENABLE_RPATH=0 -DENABLE_ALSA=0 -DENABLE_OSS=0 -DENABLE_PULSE=0 -DENABLE_SNDIO=0 \

@@ -1,13 +1,12 @@
 #include "platform/capture/capture_files.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <csetjmp>
 #include <cstring>
 #include <vector>
+
+#include "platform/capture/png_writer.h"
 
 namespace {
 
@@ -35,61 +34,16 @@ std::array<uint8_t, 44> WavHeader(int sampleRate, uint64_t frames) {
     return header;
 }
 
-// libpng's file calls, keeping the system's reason for a failure instead of
-// printing libpng's own words.
-struct PngFile {
-    std::FILE* file;
-    int error = 0;
-};
-
-[[noreturn]] void PngFailed(png_structp png, png_const_charp /*message*/) { png_longjmp(png, 1); }
-
-void PngQuiet(png_structp /*png*/, png_const_charp /*message*/) {}
-
-void PngWrite(png_structp png, png_bytep data, size_t length) {
-    auto* out = static_cast<PngFile*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, out->file) != length) {
-        out->error = errno != 0 ? errno : EIO;
-        png_error(png, "write");
-    }
-}
-
-void PngFlush(png_structp /*png*/) {}
-
 }  // namespace
 
 int WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
-    PngFile out{std::fopen(path.c_str(), "wbx")};
-    if (out.file == nullptr) {
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    if (file == nullptr) {
         return errno;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngQuiet);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool written = false;
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_set_write_fn(png, &out, PngWrite, PngFlush);
-        png_set_compression_level(png, 1);
-        png_set_filter(png, 0, PNG_FILTER_SUB);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height; ++y) {
-            const uint32_t* source = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
-            for (int x = 0; x < width; ++x) {
-                row[3 * static_cast<size_t>(x)] = static_cast<uint8_t>(source[x] >> 16);
-                row[3 * static_cast<size_t>(x) + 1] = static_cast<uint8_t>(source[x] >> 8);
-                row[3 * static_cast<size_t>(x) + 2] = static_cast<uint8_t>(source[x]);
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-        written = true;
-    }
-    png_destroy_write_struct(&png, &info);
-    int error = written ? 0 : (out.error != 0 ? out.error : ENOMEM);
-    if (std::fclose(out.file) != 0 && error == 0) {
+    int error =
+        WritePngFile(file, PngImage{pixels, width, height, PngPixels::Xrgb8888}, {PngCompression::Fast});
+    if (std::fclose(file) != 0 && error == 0) {
         error = errno;  // what was still buffered
     }
     return error;

@@ -261,8 +261,8 @@ class CaptureSession::Thread {
     std::chrono::steady_clock::time_point lastReport_;
 };
 
-CaptureSession::CaptureSession(const CaptureSettings& settings)
-    : settings_(settings), console_(settings.output) {}
+CaptureSession::CaptureSession(const CaptureSettings& settings, bool sound)
+    : settings_(settings), sound_(sound), console_(settings.output) {}
 
 CaptureSession::~CaptureSession() = default;
 
@@ -292,7 +292,7 @@ int CaptureSession::Run(ProgramFunction program, void* context) {
     }
     Screen screen;
     SetWindowsOffScreen();
-    SelectAudioBackend(AudioBackendKind::Memory);
+    SelectAudioBackend(sound_ ? AudioBackendKind::Memory : AudioBackendKind::Unavailable);
     SetOffScreenPresenter(&screen);
     StartVirtualClock();
 
@@ -331,7 +331,7 @@ int CaptureSession::Run(ProgramFunction program, void* context) {
     return 0;
 }
 
-int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* context) {
-    CaptureSession session(settings);
+int RunCapture(const CaptureSettings& settings, bool sound, ProgramFunction program, void* context) {
+    CaptureSession session(settings, sound);
     return session.Run(program, context);
 }

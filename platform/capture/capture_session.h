@@ -18,7 +18,9 @@ using ProgramFunction = int (*)(void* context);
 
 class CaptureSession {
   public:
-    explicit CaptureSession(const CaptureSettings& settings);
+    // Without `sound` the program finds no sound device (--no-sound) and the
+    // capture's sound is silence.
+    explicit CaptureSession(const CaptureSettings& settings, bool sound = true);
     ~CaptureSession();
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
@@ -44,6 +46,7 @@ class CaptureSession {
     class Screen;
 
     CaptureSettings settings_;
+    bool sound_;
     CaptureConsole console_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<int> stopSignal_{0};
@@ -52,4 +55,4 @@ class CaptureSession {
 };
 
 // The process entry's capture: a session of its own, run once.
-int RunCapture(const CaptureSettings& settings, ProgramFunction program, void* context);
+int RunCapture(const CaptureSettings& settings, bool sound, ProgramFunction program, void* context);

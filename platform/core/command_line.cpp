@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
+#include <initializer_list>
 
 #ifndef TRELK_VERSION
 #define TRELK_VERSION "0"
@@ -12,99 +12,102 @@
 
 namespace {
 
-constexpr const char USAGE[] =
+constexpr int HELP_COLUMN = 28;  // where an option's words start in --help
+
+constexpr const char USAGE_HEAD[] =
     "Usage: trelk [OPTION]...\n"
     "Shows the Vorlix intro, full screen, until Escape is pressed.\n"
-    "\n"
-    "Presenting:\n"
-    "  --fullscreen              fill the whole screen at the desktop's resolution\n"
-    "                            (default)\n"
-    "  --windowed                show it in a 640 x 480 window that can be resized\n"
-    "  --display N               the monitor to use, counted from 0 (default 0)\n"
-    "  --renderer auto|gpu|software\n"
-    "                            how frames reach the screen; auto (default) takes\n"
-    "                            the GPU when its OpenGL is hardware-accelerated\n"
-    "  --scale fit|integer       fit (default): the largest 4:3 picture the screen\n"
-    "                            holds; integer: the largest whole multiple of\n"
-    "                            640 x 480, crisp\n"
-    "  --filter nearest|linear   how pixels are scaled (default: nearest at whole\n"
-    "                            scales, linear otherwise)\n"
-    "\n"
-    "Sound:\n"
-    "  --no-sound                run without sound\n"
-    "  --volume N                output level from 0 to 100 (default 100)\n"
-    "\n"
-    "Capture (no display needed; as fast as the machine allows):\n"
-    "  --capture OUT             render the intro on a virtual clock into OUT:\n"
-    "                            OUT.mkv lossless (FFV1 and FLAC), OUT.mp4 for video\n"
-    "                            sites (H.264 and AAC), or a folder OUT/ of PNG frames\n"
-    "                            and audio.wav\n"
-    "  --fps N                   frames a second, 1 to 240 (default 50)\n"
-    "  --seconds S               how long, 1 to 86400 (default 100: the song once)\n"
-    "  --size WxH                picture size, 64x48 to 7680x5760 (default 640x480),\n"
-    "                            scaled as on a screen of that size\n"
-    "  --quiet                   no progress on standard error\n"
-    "  --overwrite               replace an existing file (or a folder of an\n"
-    "                            earlier capture) under the name OUT\n"
-    "\n"
-    "Other:\n"
-    "  --verbose                 say on standard error what was chosen and why\n"
-    "  -h, --help                show this help and exit\n"
-    "  --version                 show the version and exit\n"
-    "\n"
+    "\n";
+
+constexpr const char USAGE_TAIL[] =
     "Keys: Escape ends the intro; Alt+Enter switches between full screen and a\n"
     "window.\n"
     "Exit status: 0 when it ends normally, 1 when it cannot run (no display, no\n"
     "such monitor, a capture that cannot be written), 64 on bad usage; 129, 130\n"
     "or 143 when SIGHUP, SIGINT (Ctrl+C) or SIGTERM stopped a capture early.\n";
 
-struct Parser {
-    int argc;
-    const char* const* argv;
-    std::FILE* err;
-    ParsedCommandLine result;
-    int index = 1;
+struct GroupHeading {
+    OptionGroup group;
+    const char* heading;
+};
+
+constexpr GroupHeading GROUP_HEADINGS[] = {
+    {OptionGroup::Presenting, "Presenting:"},
+    {OptionGroup::Sound, "Sound:"},
+    {OptionGroup::Capture, "Capture (no display needed; as fast as the machine allows):"},
+    {OptionGroup::Other, "Other:"},
+};
+
+// "--fps", "-h"; not "-1" nor a lone "-".
+bool LooksLikeOption(std::string_view word) {
+    return word.size() >= 2 && word[0] == '-' &&
+           (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])));
+}
+
+}  // namespace
+
+// The parse in progress: the words, what they set so far, and the checks an
+// option's value goes through (each says what is wrong in one line).
+class OptionParser {
+  public:
+    OptionParser(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
+        : argc_(argc), argv_(argv), out_(out), err_(err) {
+        result_.run = true;
+    }
+
+    ParsedCommandLine& Result() { return result_; }
+    StandInSettings& Settings() { return result_.settings; }
 
     bool Fail(const std::string& message) {
-        std::fprintf(err, "trelk: %s\nTry 'trelk --help' for more information.\n", message.c_str());
-        result.run = false;
-        result.exitCode = EXIT_CODE_BAD_USAGE;
+        std::fprintf(err_, "trelk: %s\nTry 'trelk --help' for more information.\n", message.c_str());
+        result_.run = false;
+        result_.exitCode = EXIT_CODE_BAD_USAGE;
         return false;
     }
 
-    // The option's value: after '=' in the same word, or the next word unless
-    // that is an option itself (a value that looks like one goes after '=').
-    bool Value(std::string_view name, const char* inlineValue, std::string_view* value) {
-        if (inlineValue != nullptr) {
-            *value = inlineValue;
-            return true;
-        }
-        if (index + 1 >= argc || LooksLikeOption(argv[index + 1])) {
-            return Fail("option '" + std::string(name) + "' needs a value" +
-                        (index + 1 < argc ? " (a value beginning with '-' goes after '=': " +
-                                                std::string(name) + "=" + argv[index + 1] + ")"
-                                          : std::string()));
-        }
-        *value = argv[++index];
+    // Help and version: said on `out`, nothing runs.
+    bool Say(const char* text) {
+        std::fputs(text, out_);
+        result_.run = false;
+        return false;
+    }
+
+    bool Set(bool* target, bool value) {
+        *target = value;
         return true;
     }
 
-    // "--fps", "-h"; not "-1" nor a lone "-".
-    static bool LooksLikeOption(std::string_view word) {
-        return word.size() >= 2 && word[0] == '-' &&
-               (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])));
-    }
-
-    bool Number(std::string_view name, std::string_view text, int low, int high, int* number) {
+    bool Number(std::string_view text, int low, int high, int* number) {
         int parsed = 0;
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
         if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
-            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
+            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name_) +
                         "' (a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                         ")");
         }
         *number = parsed;
         return true;
+    }
+
+    // One of the words of the option's placeholder ("fit|integer"), each
+    // standing for the value in the same place of `choices`.
+    template <typename Choice>
+    bool OneOf(std::string_view text, std::initializer_list<Choice> choices, Choice* choice) {
+        std::string names;
+        std::string_view words = option_->value;
+        for (const Choice& value : choices) {
+            const size_t bar = words.find('|');
+            const std::string_view word = words.substr(0, bar);
+            words = bar == std::string_view::npos ? std::string_view() : words.substr(bar + 1);
+            if (text == word) {
+                *choice = value;
+                return true;
+            }
+            names += names.empty() ? "" : ", ";
+            names += word;
+        }
+        return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name_) +
+                    "' (one of: " + names + ")");
     }
 
     // A folder (a name ending in '/' or without an extension), .mkv or .mp4.
@@ -120,11 +123,11 @@ struct Parser {
             return Fail("unknown capture format '" + std::string(leaf.substr(dot)) +
                         "' for '--capture' (.mkv, .mp4, or a folder ending in /)");
         }
-        result.settings.capture.output = std::string(output);
+        result_.settings.capture.output = std::string(output);
         return true;
     }
 
-    bool Size(std::string_view name, std::string_view text) {
+    bool Size(std::string_view text) {
         const size_t x = text.find('x');
         int width = 0;
         int height = 0;
@@ -137,17 +140,91 @@ struct Parser {
         };
         if (!whole(widthText, &width) || !whole(heightText, &height) || width < 64 || height < 48 ||
             width > 7680 || height > 5760) {
-            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
+            return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name_) +
                         "' (WxH, from 64x48 to 7680x5760)");
         }
-        result.settings.capture.width = width;
-        result.settings.capture.height = height;
+        result_.settings.capture.width = width;
+        result_.settings.capture.height = height;
+        return true;
+    }
+
+    // Every word; stops at the first that ends parsing.
+    void ParseAll() {
+        const CommandLineOption* captureOnly = nullptr;  // the first capture option given
+        for (; index_ < argc_; ++index_) {
+            const std::string_view word = argv_[index_];
+            if (word == "--") {
+                // The rest is the program's own command line.
+                for (int rest = index_ + 1; rest < argc_; ++rest) {
+                    result_.programLine += (rest > index_ + 1 ? " " : "");
+                    result_.programLine += argv_[rest];
+                }
+                break;
+            }
+            if (!Option(word)) {
+                break;
+            }
+            if (captureOnly == nullptr && option_->group == OptionGroup::Capture) {
+                captureOnly = option_;
+            }
+        }
+        if (result_.run && captureOnly != nullptr && result_.settings.capture.output.empty()) {
+            Fail("option '" + std::string(captureOnly->name) + "' needs '--capture'");
+        }
+        if (result_.run && !result_.settings.capture.output.empty()) {
+            CaptureFits();
+        }
+    }
+
+  private:
+    // One option; false ends parsing (an error, or help and version done).
+    bool Option(std::string_view word) {
+        const char* inlineValue = nullptr;
+        name_ = word;
+        if (size_t equals = word.find('='); word.starts_with("--") && equals != std::string_view::npos) {
+            name_ = word.substr(0, equals);
+            inlineValue = argv_[index_] + equals + 1;
+        }
+        option_ = nullptr;
+        for (const CommandLineOption& option : CommandLineOptions()) {
+            if (name_ == option.name || (!option.alias.empty() && name_ == option.alias)) {
+                option_ = &option;
+            }
+        }
+        if (option_ == nullptr) {
+            return Fail(word.starts_with("-") ? "unknown option '" + std::string(name_) + "'"
+                                              : "unexpected argument '" + std::string(word) + "'");
+        }
+        if (option_->value.empty()) {
+            if (inlineValue != nullptr) {
+                return Fail("option '" + std::string(name_) + "' takes no value");
+            }
+            return option_->apply(*this, {});
+        }
+        std::string_view value;
+        return Value(inlineValue, &value) && option_->apply(*this, value);
+    }
+
+    // The option's value: after '=' in the same word, or the next word unless
+    // that is an option itself (a value that looks like one goes after '=').
+    bool Value(const char* inlineValue, std::string_view* value) {
+        if (inlineValue != nullptr) {
+            *value = inlineValue;
+            return true;
+        }
+        if (index_ + 1 >= argc_ || LooksLikeOption(argv_[index_ + 1])) {
+            return Fail("option '" + std::string(name_) + "' needs a value" +
+                        (index_ + 1 < argc_ ? " (a value beginning with '-' goes after '=': " +
+                                                  std::string(name_) + "=" + argv_[index_ + 1] + ")"
+                                            : std::string()));
+        }
+        *value = argv_[++index_];
         return true;
     }
 
     // What the chosen form can hold, checked once every option is known.
     bool CaptureFits() {
-        const CaptureSettings& capture = result.settings.capture;
+        const CaptureSettings& capture = result_.settings.capture;
         const std::string_view output = capture.output;
         if (output.ends_with(".mp4") && (capture.width % 2 != 0 || capture.height % 2 != 0)) {
             // H.264 in yuv420p halves the colour planes: both sides must be even.
@@ -165,129 +242,136 @@ struct Parser {
         return true;
     }
 
-    template <typename Choice>
-    bool OneOf(std::string_view name, std::string_view text,
-               std::initializer_list<std::pair<std::string_view, Choice>> choices, Choice* choice) {
-        std::string names;
-        for (const auto& [word, value] : choices) {
-            if (text == word) {
-                *choice = value;
-                return true;
-            }
-            names += names.empty() ? "" : ", ";
-            names += word;
-        }
-        return Fail("invalid value '" + std::string(text) + "' for '" + std::string(name) +
-                    "' (one of: " + names + ")");
-    }
-
-    // One option; false ends parsing (an error, or help and version done).
-    bool Option(std::string_view word, std::FILE* out) {
-        const char* inlineValue = nullptr;
-        std::string_view name = word;
-        if (size_t equals = word.find('='); word.starts_with("--") && equals != std::string_view::npos) {
-            name = word.substr(0, equals);
-            inlineValue = argv[index] + equals + 1;
-        }
-        StandInSettings& settings = result.settings;
-        auto flag = [&](bool* target, bool value) {
-            if (inlineValue != nullptr) {
-                return Fail("option '" + std::string(name) + "' takes no value");
-            }
-            *target = value;
-            return true;
-        };
-        std::string_view value;
-        if ((name == "-h" || name == "--help" || name == "--version") && inlineValue != nullptr) {
-            return Fail("option '" + std::string(name) + "' takes no value");
-        }
-        if (name == "-h" || name == "--help") {
-            std::fputs(USAGE, out);
-            result.run = false;
-            return false;
-        }
-        if (name == "--version") {
-            std::fprintf(out, "trelk %s\n", TRELK_VERSION);
-            result.run = false;
-            return false;
-        }
-        if (name == "--verbose") return flag(&settings.verbose, true);
-        if (name == "--windowed") return flag(&settings.windowed, true);
-        if (name == "--fullscreen") return flag(&settings.windowed, false);
-        if (name == "--no-sound") return flag(&settings.sound, false);
-        if (name == "--display")
-            return Value(name, inlineValue, &value) && Number(name, value, 0, 63, &settings.display);
-        if (name == "--volume")
-            return Value(name, inlineValue, &value) && Number(name, value, 0, 100, &settings.volume);
-        if (name == "--quiet") return flag(&settings.capture.quiet, true);
-        if (name == "--overwrite") return flag(&settings.capture.overwrite, true);
-        if (name == "--capture") return Value(name, inlineValue, &value) && CaptureOutput(value);
-        if (name == "--fps")
-            return Value(name, inlineValue, &value) && Number(name, value, 1, 240, &settings.capture.fps);
-        if (name == "--seconds") {
-            return Value(name, inlineValue, &value) &&
-                   Number(name, value, 1, 86400, &settings.capture.seconds);
-        }
-        if (name == "--size") return Value(name, inlineValue, &value) && Size(name, value);
-        if (name == "--renderer") {
-            return Value(name, inlineValue, &value) &&
-                   OneOf<RendererChoice>(name, value,
-                                         {{"auto", RendererChoice::Auto},
-                                          {"gpu", RendererChoice::Gpu},
-                                          {"software", RendererChoice::Software}},
-                                         &settings.renderer);
-        }
-        if (name == "--scale") {
-            return Value(name, inlineValue, &value) &&
-                   OneOf<ScaleChoice>(name, value,
-                                      {{"fit", ScaleChoice::Fit}, {"integer", ScaleChoice::Integer}},
-                                      &settings.scale);
-        }
-        if (name == "--filter") {
-            return Value(name, inlineValue, &value) &&
-                   OneOf<FilterChoice>(name, value,
-                                       {{"nearest", FilterChoice::Nearest}, {"linear", FilterChoice::Linear}},
-                                       &settings.filter);
-        }
-        return Fail(word.starts_with("-") ? "unknown option '" + std::string(name) + "'"
-                                          : "unexpected argument '" + std::string(word) + "'");
-    }
+    int argc_;
+    const char* const* argv_;
+    std::FILE* out_;
+    std::FILE* err_;
+    ParsedCommandLine result_;
+    int index_ = 1;
+    std::string_view name_;                      // the option as given, without its value
+    const CommandLineOption* option_ = nullptr;  // the option being parsed
 };
+
+namespace {
+
+std::string MakeUsage();
+
+const std::string& Usage() {
+    static const std::string usage = MakeUsage();
+    return usage;
+}
+
+// The options in the order --help shows them within their group.
+constexpr CommandLineOption OPTIONS[] = {
+    {"--fullscreen", "", "", OptionGroup::Presenting,
+     "fill the whole screen at the desktop's resolution\n"
+     "(default)",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().windowed, false); }},
+    {"--windowed", "", "", OptionGroup::Presenting, "show it in a 640 x 480 window that can be resized",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().windowed, true); }},
+    {"--display", "", "N", OptionGroup::Presenting, "the monitor to use, counted from 0 (default 0)",
+     [](OptionParser& p, std::string_view v) { return p.Number(v, 0, 63, &p.Settings().display); }},
+    {"--renderer", "", "auto|gpu|software", OptionGroup::Presenting,
+     "how frames reach the screen; auto (default) takes\n"
+     "the GPU when its OpenGL is hardware-accelerated",
+     [](OptionParser& p, std::string_view v) {
+         return p.OneOf(v, {RendererChoice::Auto, RendererChoice::Gpu, RendererChoice::Software},
+                        &p.Settings().renderer);
+     }},
+    {"--scale", "", "fit|integer", OptionGroup::Presenting,
+     "fit (default): the largest 4:3 picture the screen\n"
+     "holds; integer: the largest whole multiple of\n"
+     "640 x 480, crisp",
+     [](OptionParser& p, std::string_view v) {
+         return p.OneOf(v, {ScaleChoice::Fit, ScaleChoice::Integer}, &p.Settings().scale);
+     }},
+    {"--filter", "", "nearest|linear", OptionGroup::Presenting,
+     "how pixels are scaled (default: nearest at whole\n"
+     "scales, linear otherwise)",
+     [](OptionParser& p, std::string_view v) {
+         return p.OneOf(v, {FilterChoice::Nearest, FilterChoice::Linear}, &p.Settings().filter);
+     }},
+    {"--no-sound", "", "", OptionGroup::Sound, "run without sound",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().sound, false); }},
+    {"--volume", "", "N", OptionGroup::Sound, "output level from 0 to 100 (default 100)",
+     [](OptionParser& p, std::string_view v) { return p.Number(v, 0, 100, &p.Settings().volume); }},
+    {"--capture", "", "OUT", OptionGroup::Capture,
+     "render the intro on a virtual clock into OUT:\n"
+     "OUT.mkv lossless (FFV1 and FLAC), OUT.mp4 for video\n"
+     "sites (H.264 and AAC), or a folder OUT/ of PNG frames\n"
+     "and audio.wav",
+     [](OptionParser& p, std::string_view v) { return p.CaptureOutput(v); }},
+    {"--fps", "", "N", OptionGroup::Capture, "frames a second, 1 to 240 (default 50)",
+     [](OptionParser& p, std::string_view v) { return p.Number(v, 1, 240, &p.Settings().capture.fps); }},
+    {"--seconds", "", "S", OptionGroup::Capture, "how long, 1 to 86400 (default 100: the song once)",
+     [](OptionParser& p, std::string_view v) {
+         return p.Number(v, 1, 86400, &p.Settings().capture.seconds);
+     }},
+    {"--size", "", "WxH", OptionGroup::Capture,
+     "picture size, 64x48 to 7680x5760 (default 640x480),\n"
+     "scaled as on a screen of that size",
+     [](OptionParser& p, std::string_view v) { return p.Size(v); }},
+    {"--quiet", "", "", OptionGroup::Capture, "no progress on standard error",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().capture.quiet, true); }},
+    {"--overwrite", "", "", OptionGroup::Capture,
+     "replace an existing file (or a folder of an\n"
+     "earlier capture) under the name OUT",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().capture.overwrite, true); }},
+    {"--verbose", "", "", OptionGroup::Other, "say on standard error what was chosen and why",
+     [](OptionParser& p, std::string_view) { return p.Set(&p.Settings().verbose, true); }},
+    {"--help", "-h", "", OptionGroup::Other, "show this help and exit",
+     [](OptionParser& p, std::string_view) { return p.Say(Usage().c_str()); }},
+    {"--version", "", "", OptionGroup::Other, "show the version and exit",
+     [](OptionParser& p, std::string_view) { return p.Say("trelk " TRELK_VERSION "\n"); }},
+};
+
+// --help: the options by group, each with its words from HELP_COLUMN on (on
+// a line of their own after a long option).
+std::string MakeUsage() {
+    std::string usage = USAGE_HEAD;
+    for (const GroupHeading& heading : GROUP_HEADINGS) {
+        usage += heading.heading;
+        usage += '\n';
+        for (const CommandLineOption& option : OPTIONS) {
+            if (option.group != heading.group) {
+                continue;
+            }
+            std::string line = "  ";
+            if (!option.alias.empty()) {
+                line.append(option.alias).append(", ");
+            }
+            line.append(option.name);
+            if (!option.value.empty()) {
+                line.append(" ").append(option.value);
+            }
+            if (line.size() + 2 > HELP_COLUMN) {
+                line.append("\n").append(HELP_COLUMN, ' ');
+            } else {
+                line.append(HELP_COLUMN - line.size(), ' ');
+            }
+            for (char c : option.help) {
+                line += c;
+                if (c == '\n') {
+                    line.append(HELP_COLUMN, ' ');
+                }
+            }
+            usage.append(line).append("\n");
+        }
+        usage += '\n';
+    }
+    return usage + USAGE_TAIL;
+}
 
 }  // namespace
 
+std::span<const CommandLineOption> CommandLineOptions() { return OPTIONS; }
+
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
-    Parser parser{argc, argv, err, {}};
-    parser.result.run = true;
-    std::string captureOnly;  // the first capture option given, which needs --capture
-    for (; parser.index < argc; ++parser.index) {
-        std::string_view word = argv[parser.index];
-        if (word == "--") {
-            // The rest is the program's own command line.
-            for (int rest = parser.index + 1; rest < argc; ++rest) {
-                parser.result.programLine += (rest > parser.index + 1 ? " " : "");
-                parser.result.programLine += argv[rest];
-            }
-            break;
-        }
-        if (!parser.Option(word, out)) {
-            break;
-        }
-        for (const char* option : {"--fps", "--seconds", "--size", "--quiet", "--overwrite"}) {
-            if (captureOnly.empty() && word.substr(0, word.find('=')) == option) {
-                captureOnly = option;
-            }
-        }
-    }
-    if (parser.result.run && !captureOnly.empty() && parser.result.settings.capture.output.empty()) {
-        parser.Fail("option '" + captureOnly + "' needs '--capture'");
-    }
-    if (parser.result.run && !parser.result.settings.capture.output.empty()) {
-        parser.CaptureFits();
-    }
-    return parser.result;
+    OptionParser parser(argc, argv, out, err);
+    parser.ParseAll();
+    return parser.Result();
 }
 
-const char* UsageText() { return USAGE; }
+const char* UsageText() { return Usage().c_str(); }
 
 const char* VersionText() { return TRELK_VERSION; }

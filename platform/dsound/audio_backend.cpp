@@ -3,12 +3,12 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/dsound/testing.h"
 
 namespace {
 
 std::atomic<AudioBackendKind> selectedBackend{AudioBackendKind::Device};
+std::atomic<int> selectedVolume{100};
 
 // ---- Memory ----------------------------------------------------------------
 struct MemoryDevice {
@@ -61,12 +61,9 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
     if (pull == nullptr || rate <= 0) {
         return nullptr;
     }
-    if (!Settings().sound) {
-        return nullptr;  // --no-sound: as on a PC without a sound card
-    }
     switch (selectedBackend.load()) {
         case AudioBackendKind::Device:
-            return OpenDeviceOutput(rate, pull, user);
+            return OpenDeviceOutput(rate, pull, user, selectedVolume.load());
         case AudioBackendKind::Memory:
             return OpenMemoryOutput(pull, user);
         case AudioBackendKind::Unavailable:
@@ -75,7 +72,10 @@ std::unique_ptr<AudioOutput> OpenAudioOutput(int rate, AudioPullFunction pull, v
     return nullptr;
 }
 
-void SelectAudioBackend(AudioBackendKind kind) { selectedBackend.store(kind); }
+void SelectAudioBackend(AudioBackendKind kind, int volume) {
+    selectedVolume.store(volume);
+    selectedBackend.store(kind);
+}
 
 void SelectAudioBackendForTesting(AudioBackendKind kind) { SelectAudioBackend(kind); }
 

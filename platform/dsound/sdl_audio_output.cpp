@@ -1,15 +1,14 @@
 // The sound device through SDL2: its audio thread pulls the mix.
 #include <SDL.h>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/dsound/audio_backend.h"
 
 namespace {
 
 class SdlAudioOutput final : public AudioOutput {
   public:
-    SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user)
-        : device_(device), pull_(pull), user_(user) {}
+    SdlAudioOutput(SDL_AudioDeviceID device, AudioPullFunction pull, void* user, int volume)
+        : device_(device), pull_(pull), user_(user), volume_(volume) {}
     ~SdlAudioOutput() override {
         // Closing waits for a running callback, so nothing pulls afterwards.
         SDL_CloseAudioDevice(device_);
@@ -25,7 +24,7 @@ class SdlAudioOutput final : public AudioOutput {
         auto* samples = reinterpret_cast<int16_t*>(stream);
         const size_t frames = static_cast<size_t>(length) / 4;
         output->pull_(output->user_, samples, frames);
-        ApplyOutputLevel(samples, frames * 2, Settings().volume);
+        ApplyOutputLevel(samples, frames * 2, output->volume_);
     }
 
     void Bind(SDL_AudioDeviceID device) { device_ = device; }
@@ -34,15 +33,16 @@ class SdlAudioOutput final : public AudioOutput {
     SDL_AudioDeviceID device_;
     AudioPullFunction pull_;
     void* user_;
+    int volume_;
 };
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user) {
+std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user, int volume) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         return nullptr;
     }
-    auto output = std::make_unique<SdlAudioOutput>(0, pull, user);
+    auto output = std::make_unique<SdlAudioOutput>(0, pull, user, volume);
     SDL_AudioSpec want{};
     want.freq = rate;
     want.format = AUDIO_S16SYS;

@@ -8,6 +8,7 @@
 
 #include "platform/capture/capture_session.h"
 #include "platform/core/command_line.h"
+#include "platform/dsound/audio_backend.h"
 #include "platform/win32/window_registry.h"
 
 namespace {
@@ -27,6 +28,9 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
         std::_Exit(parsed.exitCode);
     }
     SetSettings(parsed.settings);
+    const bool sound = parsed.settings.sound;
+    SelectAudioBackend(sound ? AudioBackendKind::Device : AudioBackendKind::Unavailable,
+                       parsed.settings.volume);
     if (!parsed.settings.capture.output.empty()) {
         // Off-screen on a virtual clock: no display needed.
         struct Call {
@@ -35,7 +39,7 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
         } call{winMain, std::vector<char>(parsed.programLine.begin(), parsed.programLine.end())};
         call.line.push_back('\0');
         return RunCapture(
-            parsed.settings.capture,
+            parsed.settings.capture, sound,
             [](void* context) {
                 auto* c = static_cast<Call*>(context);
                 return c->winMain(GetModuleHandleA(nullptr), nullptr, c->line.data(), SW_SHOW);

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/present/picture_layout.h"
 #include "platform/present/presenter.h"
 #include "platform/present/sdl_window.h"
@@ -15,8 +14,8 @@ namespace {
 
 class GpuPresenter final : public Presenter {
   public:
-    GpuPresenter(HWND window, SDL_Window* sdlWindow)
-        : window_(window), sdlWindow_(sdlWindow), renderer_(SDL_GetRenderer(sdlWindow)) {}
+    GpuPresenter(HWND window, SDL_Window* sdlWindow, PictureScaling scaling)
+        : window_(window), sdlWindow_(sdlWindow), renderer_(SDL_GetRenderer(sdlWindow)), scaling_(scaling) {}
     ~GpuPresenter() override {
         // SDL frees a window's renderer and textures with the window.
         if (texture_ != nullptr && SdlWindowOf(window_) == sdlWindow_) {
@@ -46,9 +45,8 @@ class GpuPresenter final : public Presenter {
         int outputWidth = 0;
         int outputHeight = 0;
         SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
-        const StandInSettings& settings = Settings();
         PictureLayout layout = LayoutPicture(frame.width, frame.height, outputWidth, outputHeight,
-                                             settings.scale, settings.filter);
+                                             scaling_.scale, scaling_.filter);
         SDL_SetTextureScaleMode(texture_, layout.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
@@ -79,6 +77,7 @@ class GpuPresenter final : public Presenter {
     HWND window_;
     SDL_Window* sdlWindow_;
     SDL_Renderer* renderer_;
+    PictureScaling scaling_;
     SDL_Texture* texture_ = nullptr;
     int textureWidth_ = 0;
     int textureHeight_ = 0;
@@ -87,6 +86,6 @@ class GpuPresenter final : public Presenter {
 
 }  // namespace
 
-std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow) {
-    return std::make_unique<GpuPresenter>(window, sdlWindow);
+std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow, PictureScaling scaling) {
+    return std::make_unique<GpuPresenter>(window, sdlWindow, scaling);
 }

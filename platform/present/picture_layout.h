@@ -4,6 +4,13 @@
 
 #include "platform/core/stand_in_settings.h"
 
+// How the picture fills its output (--scale, --filter), handed to a
+// presenter when it is made.
+struct PictureScaling {
+    ScaleChoice scale = ScaleChoice::Fit;
+    FilterChoice filter = FilterChoice::Auto;
+};
+
 struct PictureLayout {
     int x = 0;  // the picture's rectangle in the output, in pixels
     int y = 0;

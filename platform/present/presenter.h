@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/present/picture_layout.h"
 #include "platform/win32/windows.h"
 
 struct SDL_Window;
@@ -29,9 +30,10 @@ class Presenter {
     virtual bool Present(const FrameView& frame) = 0;
 };
 
-// The window's own kind of presenter (see present/sdl_window.h).
-std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND window, SDL_Window* sdlWindow);
-std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow);
+// The window's own kind of presenter (see present/sdl_window.h), scaling the
+// picture as the window was made to.
+std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND window, SDL_Window* sdlWindow, PictureScaling scaling);
+std::unique_ptr<Presenter> MakeGpuPresenter(HWND window, SDL_Window* sdlWindow, PictureScaling scaling);
 
 // The third presenter: while one is set (a capture), every flipped frame goes
 // to it instead of a window. Main thread, between runs of the program.

@@ -15,8 +15,9 @@ void PresentTarget::PresentInWindow(const FrameView& frame) {
         // A new window: whatever belonged to the old one went with it.
         presenter_.reset();
         sdlWindow_ = sdlWindow;
-        presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow)
-                                                      : MakeSoftwarePresenter(window, sdlWindow);
+        const PictureScaling scaling = WindowPictureScaling(sdlWindow);
+        presenter_ = WindowPresentsWithGpu(sdlWindow) ? MakeGpuPresenter(window, sdlWindow, scaling)
+                                                      : MakeSoftwarePresenter(window, sdlWindow, scaling);
     }
     const Uint64 started = SDL_GetPerformanceCounter();
     if (!presenter_->Present(frame)) {

@@ -3,6 +3,7 @@
 // switches its full-screen state). Never included by the program.
 #pragma once
 
+#include "platform/present/picture_layout.h"
 #include "platform/win32/windows.h"
 
 struct SDL_Window;
@@ -27,6 +28,8 @@ bool WindowWantsFullScreen(SDL_Window* window);
 
 // True when the window was made for the GPU presenter (see renderer_choice.h).
 bool WindowPresentsWithGpu(SDL_Window* window);
+// How the window's picture is scaled: as the settings said when it was made.
+PictureScaling WindowPictureScaling(SDL_Window* window);
 
 // True once after the window was exposed or resized: everything is redrawn.
 bool TakeRepaintRequest(SDL_Window* window);

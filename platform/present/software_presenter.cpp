@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/present/frame_changes.h"
 #include "platform/present/frame_scaler.h"
 #include "platform/present/picture_layout.h"
@@ -40,7 +39,7 @@ bool TargetLayoutOf(Uint32 format, TargetLayout* layout) {
 
 class SoftwarePresenter final : public Presenter {
   public:
-    explicit SoftwarePresenter(SDL_Window* window) : window_(window) {}
+    SoftwarePresenter(SDL_Window* window, PictureScaling scaling) : window_(window), scaling_(scaling) {}
 
     bool Present(const FrameView& frame) override {
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
@@ -57,9 +56,8 @@ class SoftwarePresenter final : public Presenter {
             surfaceHeight_ = surface->h;
             frameWidth_ = frame.width;
             frameHeight_ = frame.height;
-            const StandInSettings& settings = Settings();
-            layout_ = LayoutPicture(frame.width, frame.height, surface->w, surface->h, settings.scale,
-                                    settings.filter);
+            layout_ = LayoutPicture(frame.width, frame.height, surface->w, surface->h, scaling_.scale,
+                                    scaling_.filter);
             previous_.clear();  // everything counts as changed
         }
         std::vector<ChangedArea> changes =
@@ -141,6 +139,7 @@ class SoftwarePresenter final : public Presenter {
     }
 
     SDL_Window* window_;
+    PictureScaling scaling_;
     SDL_Surface* surface_ = nullptr;
     int surfaceWidth_ = 0;
     int surfaceHeight_ = 0;
@@ -154,6 +153,7 @@ class SoftwarePresenter final : public Presenter {
 
 }  // namespace
 
-std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND /*window*/, SDL_Window* sdlWindow) {
-    return std::make_unique<SoftwarePresenter>(sdlWindow);
+std::unique_ptr<Presenter> MakeSoftwarePresenter(HWND /*window*/, SDL_Window* sdlWindow,
+                                                 PictureScaling scaling) {
+    return std::make_unique<SoftwarePresenter>(sdlWindow, scaling);
 }

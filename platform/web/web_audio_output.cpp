@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/core/thread_start.h"
 #include "platform/dsound/audio_backend.h"
 #include "platform/web/web_audio_ring.h"
@@ -21,8 +20,8 @@ namespace {
 
 class WebAudioOutput final : public AudioOutput {
   public:
-    WebAudioOutput(int rate, AudioPullFunction pull, void* user)
-        : ring_(AudioRing::Shared()), pull_(pull), user_(user), volume_(Settings().volume) {
+    WebAudioOutput(int rate, AudioPullFunction pull, void* user, int volume)
+        : ring_(AudioRing::Shared()), pull_(pull), user_(user), volume_(volume) {
         const uint32_t generation = ring_.Open();
         MAIN_THREAD_EM_ASM(
             {
@@ -90,11 +89,11 @@ AudioRing& AudioRing::Shared() {
     return ring;
 }
 
-std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user) {
+std::unique_ptr<AudioOutput> OpenDeviceOutput(int rate, AudioPullFunction pull, void* user, int volume) {
     const bool pagePlays =
         MAIN_THREAD_EM_ASM_INT({ return Module.trelkPage && Module.trelkPage.canPlay() ? 1 : 0; });
     if (pagePlays == 0) {
         return nullptr;  // no Web Audio: as on a PC without a sound card
     }
-    return std::make_unique<WebAudioOutput>(rate, pull, user);
+    return std::make_unique<WebAudioOutput>(rate, pull, user, volume);
 }

@@ -12,6 +12,7 @@
 
 #include "platform/core/command_line.h"
 #include "platform/core/stand_in_settings.h"
+#include "platform/dsound/audio_backend.h"
 #include "platform/mmsystem/timer_thread.h"
 #include "platform/present/presenter.h"
 #include "platform/web/web_input.h"
@@ -47,10 +48,12 @@ int RunWinMain(int argc, char** argv, WinMainFunction winMain) {
         }
     }
     SetSettings(parsed.settings);
+    SelectAudioBackend(parsed.settings.sound ? AudioBackendKind::Device : AudioBackendKind::Unavailable,
+                       parsed.settings.volume);
     SetWindowsOffScreen();
     int result = 0;
     {
-        WebPresenter presenter;
+        WebPresenter presenter(PictureScaling{parsed.settings.scale, parsed.settings.filter});
         SetOffScreenPresenter(&presenter);
         WebInput input;
         std::vector<char> commandLine(parsed.programLine.begin(), parsed.programLine.end());

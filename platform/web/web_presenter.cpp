@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "platform/core/stand_in_settings.h"
 #include "platform/web/frame_rgba.h"
 #include "platform/win32/window_registry.h"
 
@@ -19,7 +18,7 @@ std::string ForegroundTitle() {
 
 }  // namespace
 
-WebPresenter::WebPresenter() = default;
+WebPresenter::WebPresenter(PictureScaling scaling) : scaling_(scaling) {}
 
 WebPresenter::~WebPresenter() {
     MAIN_THREAD_EM_ASM({
@@ -33,7 +32,6 @@ void WebPresenter::Attach(int width, int height) {
     for (auto& buffer : buffers_) {
         buffer.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     }
-    const StandInSettings& settings = Settings();
     const std::string title = ForegroundTitle();
     // Synchronous, so that the page never reads a buffer that is being replaced.
     MAIN_THREAD_EM_ASM(
@@ -51,7 +49,7 @@ void WebPresenter::Attach(int width, int height) {
                 });
         },
         buffers_[0].data(), buffers_[1].data(), &frames_, width, height,
-        settings.scale == ScaleChoice::Integer ? 1 : 0, static_cast<int>(settings.filter), title.c_str());
+        scaling_.scale == ScaleChoice::Integer ? 1 : 0, static_cast<int>(scaling_.filter), title.c_str());
 }
 
 bool WebPresenter::Present(const FrameView& frame) {

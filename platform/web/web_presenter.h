@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/present/picture_layout.h"
 #include "platform/present/presenter.h"
 
 class WebPresenter final : public Presenter {
   public:
-    WebPresenter();
+    explicit WebPresenter(PictureScaling scaling);  // the page scales the frame as asked
     ~WebPresenter() override;
     WebPresenter(const WebPresenter&) = delete;
     WebPresenter& operator=(const WebPresenter&) = delete;
@@ -25,6 +26,7 @@ class WebPresenter final : public Presenter {
     // Frames presented so far; frame n lies in buffers_[n % 2]. The page reads
     // it with Atomics.load.
     std::atomic<int32_t> frames_{0};
+    PictureScaling scaling_;
     int width_ = 0;
     int height_ = 0;
 };

@@ -168,6 +168,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     auto record = std::make_unique<WindowRecord>();
     record->presentsWithGpu = presentsWithGpu;
     record->fullScreen = !Settings().windowed;
+    record->scaling = {Settings().scale, Settings().filter};
     record->procedure = procedure;
     record->className = className;
     record->title = windowName != nullptr ? windowName : "";
@@ -285,6 +286,11 @@ WindowRecord* FindWindowOfSdlWindow(const SDL_Window* sdlWindow) {
 bool WindowPresentsWithGpu(SDL_Window* window) {
     WindowRecord* record = FindWindowOfSdlWindow(window);
     return record != nullptr && record->presentsWithGpu;
+}
+
+PictureScaling WindowPictureScaling(SDL_Window* window) {
+    WindowRecord* record = FindWindowOfSdlWindow(window);
+    return record != nullptr ? record->scaling : PictureScaling();
 }
 
 bool TakeRepaintRequest(SDL_Window* window) {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/present/picture_layout.h"
 #include "platform/win32/windows.h"
 
 struct SDL_Window;
@@ -30,6 +31,7 @@ struct WindowRecord {
     bool alive = true;
     std::vector<WindowTimer> timers;
     bool presentsWithGpu = false;  // decided when the SDL window is made
+    PictureScaling scaling;        // --scale and --filter when the window was made
     bool fullScreen = true;        // the window mode the user wants (Alt+Enter switches)
     bool repaint = false;          // exposed or resized: the presenter redraws everything
 };

@@ -1,13 +1,16 @@
 """The screens people own: at 1920 x 1080 and 3840 x 2160 the picture fills
 the centred 4:3 rectangle (brought back down to 640 x 480 it shows the frame's
 layout: white screen, the picture on the bottom edge), the borders are black,
-the cursor is hidden, and Escape ends the run with exit code 0."""
+the cursor is hidden, and Escape ends the run with exit code 0. With
+--scale integer the picture is the largest whole multiple of the frame,
+black above and below it as well."""
 
 import os
 import subprocess
 import time
 
-from e2e_harness import Image, Intro, XServer, check, exit_limit, parse_args, picture_layout, side_borders
+from e2e_harness import (Image, Intro, XServer, check, exit_limit, parse_args, picture_layout, side_borders,
+                         whiteish)
 
 args = parse_args()
 picture = Image.from_file(os.path.join(args.assets, "picture.gif"))
@@ -48,3 +51,23 @@ def check_screen(width, height):
 
 for size in [(1920, 1080), (3840, 2160)]:
     check_screen(*size)
+
+
+def check_integer_scale():
+    """1920 x 1080: the frame twice over, 1280 x 960 at (320, 60)."""
+    work = os.path.join(args.work, "integer")
+    os.makedirs(work)
+    with XServer(1920, 1080) as server, Intro(server, args.intro, work, ["--scale", "integer"]) as intro:
+        intro.wait_window()
+        time.sleep(2.0)
+        shot = server.screenshot(os.path.join(work, "screen.xwd"))
+        check(shot.pixel(960, 30) == (0, 0, 0) and shot.pixel(960, 1050) == (0, 0, 0),
+              "--scale integer: black above and below the picture (%s, %s)"
+              % (shot.pixel(960, 30), shot.pixel(960, 1050)))
+        check(whiteish(shot.pixel(330, 70)) and whiteish(shot.pixel(1590, 70)),
+              "--scale integer: the frame's white top corners at twice their place")
+        code, _ = intro.stop_with_escape()
+        check(code == 0, "--scale integer: Escape ends it with exit 0 (%d)" % code)
+
+
+check_integer_scale()

@@ -10,7 +10,7 @@
 
 #include "music/output_driver_state.h"
 #include "platform/mmsystem/testing.h"
-#include "tests/music/fake_direct_sound.h"
+#include "tests/support/fake_direct_sound.h"
 
 // Thread-safe: the driver may program it from the music thread while the
 // test fires it.

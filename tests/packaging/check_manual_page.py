@@ -1,5 +1,7 @@
-"""The manual page documents what `trelk --help` prints: every option of the
-help under OPTIONS and no other, with its default where the help gives one;
+"""The manual page documents what `trelk --help` prints (the program's table
+of options): every option of the help under OPTIONS and no other, shown with
+the same value (`--display N`, `--scale fit|integer`), with its default where
+the help gives one;
 the keys and the exit statuses of the help under KEYS and EXIT STATUS; and
 the sections a manual page of section 6 is expected to have."""
 
@@ -14,8 +16,9 @@ ENVIRONMENT = ["SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "DISPLAY", "WAYLAND_DISPLAY
 
 
 def help_entries(text):
-    """{option: the help's words about it}, from the indented lines that start with a dash."""
-    entries, current = {}, None
+    """({option: the help's words about it}, {option: its tag}), from the indented lines that
+    start with a dash; a tag is the option with its value as shown ("--size WxH")."""
+    entries, tags, current = {}, {}, None
     for line in text.splitlines():
         match = re.match(r"^ {2,}(-\S.*)$", line)
         if match:
@@ -23,12 +26,13 @@ def help_entries(text):
             current = OPTION.findall(names)
             for name in current:
                 entries[name] = line
+                tags[name] = names
         elif current and line.startswith(" " * 6):
             for name in current:
                 entries[name] += " " + line.strip()
         else:
             current = None
-    return entries
+    return entries, tags
 
 
 def plain(roff):
@@ -36,6 +40,16 @@ def plain(roff):
     text = roff.replace("\\-", "-").replace("\\(mu", "x")
     text = re.sub(r"\\f[BIRP]", "", text)
     return text.replace('"', "")
+
+
+def tag_text(line):
+    """A .TP tag as it reads: a font macro's arguments joined (alternating fonts without a space
+    between them, as roff sets them), font changes and escapes dropped."""
+    match = re.match(r"^\.(B|I|BI|BR|IB|IR|RB|RI)\s+(.*)$", line)
+    if not match:
+        return plain(line).strip()
+    words = [quoted if quoted else bare for quoted, bare in re.findall(r'"([^"]*)"|(\S+)', match.group(2))]
+    return plain((" " if len(match.group(1)) == 1 else "").join(words)).strip()
 
 
 def sections(page):
@@ -51,8 +65,8 @@ def sections(page):
 
 
 def page_entries(lines):
-    """{option: the page's words about it} from the tags of .TP paragraphs."""
-    entries, current, expect_tag = {}, [], False
+    """({option: the page's words about it}, {option: its tag}) from the tags of .TP paragraphs."""
+    entries, tags, current, expect_tag = {}, {}, [], False
     for line in lines:
         if line.startswith(".TP"):
             expect_tag = True
@@ -61,13 +75,14 @@ def page_entries(lines):
             current = OPTION.findall(plain(line))
             for name in current:
                 entries[name] = ""
+                tags[name] = tag_text(line)
             expect_tag = False
             continue
         if line.startswith(".PP") or line.startswith(".SH"):
             current = []
         for name in current:
             entries[name] += " " + plain(line)
-    return entries
+    return entries, tags
 
 
 def main():
@@ -86,8 +101,8 @@ def main():
     for name in SECTIONS:
         if name not in found:
             failures.append("the page has no %s section" % name)
-    helped = help_entries(usage.stdout)
-    documented = page_entries(found.get("OPTIONS", []))
+    helped, help_tags = help_entries(usage.stdout)
+    documented, page_tags = page_entries(found.get("OPTIONS", []))
     if not helped:
         failures.append("no options found in trelk --help")
     for name in sorted(set(helped) - set(documented)):
@@ -95,6 +110,9 @@ def main():
     for name in sorted(set(documented) - set(helped)):
         failures.append("%s is under OPTIONS in the manual page but not in trelk --help" % name)
     for name in sorted(set(helped) & set(documented)):
+        if help_tags[name] != page_tags[name]:
+            failures.append("the manual page shows %s as '%s', trelk --help as '%s'"
+                            % (name, page_tags[name], help_tags[name]))
         if "default" in helped[name] and "default" not in documented[name]:
             failures.append("trelk --help gives the default of %s, the manual page does not" % name)
     keys = plain("\n".join(found.get("KEYS", [])))

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/capture/png_writer.h"
+
 namespace {
 
 int Shift(uint32_t mask) {
@@ -61,30 +63,8 @@ RgbImage ImageFrom16Bit(const uint16_t* pixels, int width, int height, int pitch
 
 bool WritePng(const std::string& path, const RgbImage& image) {
     File file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y) {
-        png_write_row(png, image.pixels.data() + static_cast<size_t>(y) * image.width * 3);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    const PngImage png{image.pixels.data(), image.width, image.height, PngPixels::Rgb};
+    return file && WritePngFile(file.get(), png, {}) == 0 && std::fclose(file.release()) == 0;
 }
 
 bool ReadPng(const std::string& path, RgbImage* image) {

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/capture/capture_sink.h"
+#include "platform/dsound/dsound.h"
 #include "tests/platform/capture/flashing_program.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +24,14 @@ namespace {
 
 int Flashing(void* /*context*/) { return FlashingMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOW); }
 int FailingAtOnce(void* /*context*/) { return 2; }
+int CreateSound(void* created) {
+    IDirectSound* sound = nullptr;
+    *static_cast<HRESULT*>(created) = DirectSoundCreate(nullptr, &sound, nullptr);
+    if (sound != nullptr) {
+        sound->Release();
+    }
+    return 2;
+}
 
 class CaptureSessionTest : public testing::Test {
   protected:
@@ -103,6 +112,15 @@ TEST_F(CaptureSessionTest, AFailingProgramOrATakenNameLeavesNothing) {
     EXPECT_EQ(taken.Run(Flashing, nullptr), 1);
     EXPECT_EQ(Names(folder_), std::vector<std::string>{"taken.mkv"});
     EXPECT_EQ(Bytes(folder_ / "taken.mkv"), "kept");
+}
+
+TEST_F(CaptureSessionTest, WithoutSoundTheProgramFindsNoSoundDevice) {
+    for (bool sound : {false, true}) {
+        HRESULT created = E_FAIL;
+        CaptureSession session(Settings(sound ? "heard/" : "silent/"), sound);
+        session.Run(CreateSound, &created);
+        EXPECT_EQ(created, sound ? DS_OK : DSERR_NODRIVER) << sound;
+    }
 }
 
 // Entries of modules of this and other builds.

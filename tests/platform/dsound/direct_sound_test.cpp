@@ -2,9 +2,14 @@
 // buffer calls, and what a test hears when it pulls mixed frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -283,6 +288,33 @@ TEST(DirectSoundCreation, FailsWithoutAnAudioDevice) {
     EXPECT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DSERR_NODRIVER);
     EXPECT_EQ(device, nullptr);
     SelectAudioBackendForTesting(AudioBackendKind::Device);
+}
+
+// The live device plays the mix at the level it was selected with (--volume),
+// heard through SDL's disk driver, which writes what it plays to a file.
+TEST(DirectSoundCreation, TheDevicePlaysAtItsSelectedLevel) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "device.raw", 1);
+    SelectAudioBackend(AudioBackendKind::Device, 40);
+    auto full = [](void* /*user*/, int16_t* stereo, size_t frames) { std::fill_n(stereo, frames * 2, 1000); };
+    std::unique_ptr<AudioOutput> output = OpenAudioOutput(44100, full, nullptr);
+    ASSERT_NE(output, nullptr);
+    // Some SDL versions write a buffer of silence before the first one mixed.
+    std::ifstream played("device.raw", std::ios::binary);
+    std::vector<int16_t> samples(8192);
+    const auto bytes = static_cast<std::streamsize>(samples.size() * sizeof(int16_t));
+    for (int wait = 0; wait < 500 && !played.read(reinterpret_cast<char*>(samples.data()), bytes); ++wait) {
+        played.clear();
+        played.seekg(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    output.reset();
+    unsetenv("SDL_AUDIODRIVER");
+    SelectAudioBackendForTesting(AudioBackendKind::Device);
+    EXPECT_GE(std::count(samples.begin(), samples.end(), 400), 4096);
+    EXPECT_EQ(std::count(samples.begin(), samples.end(), 400) + std::count(samples.begin(), samples.end(), 0),
+              static_cast<std::ptrdiff_t>(samples.size()))
+        << "every sample played is the mix at 40 % or silence";
 }
 
 TEST(DirectSoundCreation, ComHandsOutAnUninitialisedObject) {

@@ -126,6 +126,31 @@ TEST(CommandLine, BadUsageIsOneLineAndTheHintWithExit64) {
     }
 }
 
+// What the table of options promises for each one: --help shows it with its
+// value's placeholder, a flag refuses a value, an option with a value refuses
+// to go without one, and a capture flag needs --capture.
+TEST(CommandLine, EveryOptionOfTheTableKeepsItsForm) {
+    const std::string usage = UsageText();
+    for (const CommandLineOption& option : CommandLineOptions()) {
+        const std::string name(option.name);
+        const std::string shown = name + (option.value.empty() ? "" : " " + std::string(option.value));
+        EXPECT_TRUE(usage.find(" " + shown + " ") != std::string::npos ||
+                    usage.find(" " + shown + "\n") != std::string::npos)
+            << shown;
+        Outcome bare = Parse({name.c_str()});
+        if (!option.value.empty()) {
+            EXPECT_NE(bare.err.find("'" + name + "' needs a value"), std::string::npos) << bare.err;
+            continue;
+        }
+        const std::string given = name + "=1";
+        EXPECT_NE(Parse({given.c_str()}).err.find("'" + name + "' takes no value"), std::string::npos)
+            << name;
+        if (option.group == OptionGroup::Capture) {
+            EXPECT_NE(bare.err.find("'" + name + "' needs '--capture'"), std::string::npos) << bare.err;
+        }
+    }
+}
+
 TEST(CommandLine, CaptureOptionsTheFormCanHold) {
     Outcome odd = Parse({"--capture", "a.mp4", "--size", "301x225"});
     EXPECT_NE(odd.err.find("--size 300x224"), std::string::npos)

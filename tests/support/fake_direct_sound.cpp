@@ -1,4 +1,4 @@
-#include "tests/music/fake_direct_sound.h"
+#include "tests/support/fake_direct_sound.h"
 
 #include <algorithm>
 #include <atomic>
