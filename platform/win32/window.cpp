@@ -2,11 +2,9 @@
 // The main window covers the chosen monitor with the cursor hidden, or with
 // --windowed is a 640 x 480 window that can be resized (win32/screen.h).
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "platform/core/stand_in_settings.h"
 #include "platform/core/unsupported.h"
