@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/win32/windows.h"
 
@@ -72,6 +73,28 @@ int Get(MREADER* reader) {
 
 BOOL Eof(MREADER* reader) { return Remaining(Of(reader)) == 0 ? 1 : 0; }
 
+// The player can start an envelope that has no points: a note on an instrument
+// whose key map names a sample it lacks switches to that instrument but keeps
+// the previous one's envelope flags. libmikmod 3.3.11 then reads its first
+// point from index 65535, far past the instrument; later versions read point 0.
+// Counting the first point (as the file gave it, or zero for an instrument
+// without samples, whose envelopes the loader never fills) makes both
+// versions play what the later ones do, and changes nothing for an envelope
+// that is never switched on.
+void GiveEmptyEnvelopesOnePoint(MODULE& module) {
+    if ((module.flags & UF_INST) == 0 || module.instruments == nullptr) {
+        return;
+    }
+    for (UWORD i = 0; i < module.numins; ++i) {
+        INSTRUMENT& instrument = module.instruments[i];
+        for (UBYTE* points : {&instrument.volpts, &instrument.panpts, &instrument.pitpts}) {
+            if (*points == 0) {
+                *points = 1;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void OpenResourceReader(ResourceReader& reader, const uint8_t* base, uint32_t size) {
@@ -99,5 +122,9 @@ MODULE* LoadModuleFromResource(uint32_t moduleSize, const char* resourceName) {
     DWORD stored = SizeofResource(nullptr, resource);
     uint32_t size = moduleSize < stored ? moduleSize : stored;
     OpenResourceReader(songReader, static_cast<const uint8_t*>(loaded), size);
-    return Player_LoadGeneric(&songReader.reader, MODULE_MAX_CHANNELS, 0);
+    MODULE* module = Player_LoadGeneric(&songReader.reader, MODULE_MAX_CHANNELS, 0);
+    if (module != nullptr) {
+        GiveEmptyEnvelopesOnePoint(*module);
+    }
+    return module;
 }

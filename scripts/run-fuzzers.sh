@@ -3,7 +3,8 @@
 # time, some seeded with the intro's own asset of their kind, the song reader
 # with small generated modules, and each with the dictionary beside its
 # source (fuzz/<reader>/*.dict) when there is one. Fails when a target finds
-# anything; prints the edges each target covered.
+# anything, printing what it found and the input as base64; prints the edges
+# each target covered.
 #   scripts/run-fuzzers.sh <fuzz build dir> <seconds>
 set -euo pipefail
 build=${1:?fuzz build directory}
@@ -45,6 +46,14 @@ run_one() {
   else
     echo "$name: FAILED" >&2
     tail -40 "$work/$name.log" >&2
+    # The input goes with the report, so that a run on another machine can
+    # be reproduced from its log alone (base64 -d > input; target input).
+    local found
+    for found in "$work/$name-"*; do
+      [ -f "$found" ] || continue
+      echo "$(basename "$found") as base64:" >&2
+      base64 -w 100 "$found" >&2
+    done
     return 1
   fi
 }

@@ -210,6 +210,44 @@ TEST_F(ModuleLoading, TheEmbeddedSongLoadsAndPlaysThroughTheDriver) {
     EXPECT_EQ(sound.LiveBuffers(), 0);
 }
 
+// A note on an instrument whose key map names a sample it lacks takes the
+// channel over but keeps the previous instrument's envelope switched on, so the
+// player starts an envelope on an instrument that has no points: the note plays
+// that envelope's first point, silence here, instead of reading past it.
+TEST_F(ModuleLoading, EnvelopeLeftOnOverAnInstrumentWithoutPointsPlaysItsFirstPoint) {
+    song::XmModule song = LoopingSong(1);
+    song.instruments[0].volumeEnvelope.points = {{0, 64}, {32, 64}};
+    song.instruments[1].name = "gap";
+    song.patterns[0].At(1, 0) = {49, 2, 0, 0, 0};
+    std::vector<uint8_t> file = XmBytes(song);
+    // Each of the 96 notes of "gap" names its second sample.
+    const std::string name = "gap";
+    auto header = std::search(file.begin(), file.end(), name.begin(), name.end());
+    ASSERT_NE(header, file.end());
+    std::fill_n(header + 29, 96, 1);
+    MODULE* module = Load(file, file.size());
+    ASSERT_NE(module, nullptr) << MikMod_strerror(MikMod_errno);
+    for (int i = 0; i < module->numins; ++i) {
+        const INSTRUMENT& instrument = module->instruments[i];
+        const int fewest = std::min({instrument.volpts, instrument.panpts, instrument.pitpts});
+        EXPECT_GE(fewest, 1) << "instrument " << i << ": an envelope without points";
+    }
+    FakeTimer timer;
+    SetMultimediaTimerForTesting(&timer);
+    Player_Start(module);
+    // Three driver events to a tick, six ticks to a row: voice 0's volume after each event.
+    std::vector<int> volumes;
+    for (int event = 0; event < 2 * 6 * 3; ++event) {
+        DriverEvent();
+        volumes.push_back(outputDriver.voices[0].volume);
+    }
+    EXPECT_GT(*std::max_element(volumes.begin(), volumes.begin() + 18), 0) << "the enveloped note sounds";
+    EXPECT_EQ(volumes.back(), 0) << "the note on the instrument without points is silent";
+    Player_Stop();
+    SetMultimediaTimerForTesting(nullptr);
+    Player_Free(module);
+}
+
 TEST_F(ModuleLoading, MoreThan128SamplesFailWithOutOfHandles) {
     song::XmModule song = LoopingSong(2);
     song::XmInstrument tiny;
