@@ -220,7 +220,8 @@ TEST_F(ModuleLoading, EnvelopeLeftOnOverAnInstrumentWithoutPointsPlaysItsFirstPo
     song.instruments[1].name = "gap";
     song.patterns[0].At(1, 0) = {49, 2, 0, 0, 0};
     std::vector<uint8_t> file = XmBytes(song);
-    // Each of the 96 notes of "gap" names its second sample.
+    // Each of the 96 notes of "gap" names its second sample: the key map follows the
+    // name (22 bytes), the type (1), the sample count (2) and the sample header size (4).
     const std::string name = "gap";
     auto header = std::search(file.begin(), file.end(), name.begin(), name.end());
     ASSERT_NE(header, file.end());
